@@ -1,0 +1,15 @@
+// The program's one failure type: raised by the output side, caught and reported by the run
+// driver, which prints the message text as it stands.
+#pragma once
+
+#include <exception>
+
+class Failure : public std::exception {
+ public:
+  // The text must outlive the exception (a literal or a scratch buffer).
+  explicit Failure(const char* message) : message_(message) {}
+  const char* what() const noexcept override { return message_; }
+
+ private:
+  const char* message_;
+};

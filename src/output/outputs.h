@@ -1,0 +1,33 @@
+// The three output files: the BAS file (pairs of text and translation), the CRT file (a
+// LANGUAGE GROUP declaration) and the LST file (the bare list), all named from the output base
+// name and written from the catalogue in its order.
+#pragma once
+
+#include "scan/text_file.h"
+
+extern TextFile BasFile;
+extern TextFile CrtFile;
+extern TextFile LstFile;
+
+// Formats into the next of a rotating pool of scratch buffers and returns it. A result stays
+// intact through the next 99 calls; one longer than a buffer holds is cut.
+const char* FormatScratch(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Upper-cases the output base name in place and creates or empties the three files; raises
+// Failure "Can not write to '%s'" naming the first one that could not be opened.
+void OpenOutputs();
+
+// Writes the catalogue to the three files; raises Failure "Error writing to file" when a line
+// cannot be written.
+void WriteOutputs();
+
+// Flushes and closes the three files; raises Failure "Error writing to file" when any of them
+// could not be completely written.
+void CloseOutputs();
+
+// Replaces the first "<9>" of a text (a tab in the language's notation) with `replacement`.
+void ConvertTab(char* text, char replacement);

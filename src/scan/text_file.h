@@ -1,0 +1,58 @@
+// One open text file with its name: read as logical lines (continued literals joined) or written
+// line by line. The text-mode translation is done here over binary streams, so every platform
+// reads and writes the same bytes: CR LF reads as LF, a lone CR stays, 0x1A ends the file, and
+// every LF written goes out as CR LF.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+class TextFile {
+ public:
+  // Size of the stream buffer of every open file.
+  static constexpr std::size_t kBufferSize = 262144;
+
+  TextFile() = default;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+  virtual ~TextFile();
+
+  // Opens `name` with mode "rt" (read) or "wt" (write). A failed open leaves the file closed and
+  // reports nothing; the caller asks IsOpen().
+  void Open(const char* name, const char* mode);
+  bool IsOpen() const { return stream_ != nullptr; }
+  const char* Name() const { return name_.get(); }
+
+  // Delivers the next logical line, at most size-1 characters, NUL-terminated and without its
+  // line end. False at end of file, on a read error, or when the file is not open.
+  bool ReadLine(char* buffer, std::size_t size);
+
+  // Writes `text` and a line end; raises Failure "Error writing to file" when that fails.
+  void WriteLine(const char* text);
+
+  // Flushes and closes the file; false when a buffered write or the close failed. A closed
+  // file stays closed.
+  bool Close();
+
+ private:
+  // Reads one physical piece as the standard line-reading call does on a text stream: up to and
+  // including the next LF, at most `limit` characters. Returns the number of characters stored
+  // (the buffer is NUL-terminated after them); 0 only at end of file.
+  std::size_t ReadPiece(char* buffer, std::size_t limit);
+  // Reads the next piece as a line: cut at its LF, measured as a C string.
+  bool ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& length);
+  // Refills the read block, keeping the `keep` unread bytes at its end. False when no new byte
+  // could be read.
+  bool Refill(std::size_t keep);
+
+  std::FILE* stream_ = nullptr;
+  std::unique_ptr<char[]> name_;
+  bool writing_ = false;
+
+  // Read block: bytes [pos_, end_) are read from the file but not yet delivered.
+  std::unique_ptr<char[]> block_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  bool atEnd_ = false;  // end of file, a 0x1A byte, or a read error was met
+};

@@ -1,0 +1,48 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "catalogue/catalogue.h"
+#include "common/settings.h"
+
+ScopedTempDir::ScopedTempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quotex-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  path_ = pattern;
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScopedTempDir::operator/(std::string_view name) const {
+  return (path_ / std::string(name)).string();
+}
+
+std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::filesystem::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ResetRunState() {
+  List.Clear();
+  Index.Clear();
+  Settings = RunSettings();
+}
+
+std::vector<std::string> CatalogueTexts() {
+  std::vector<std::string> texts;
+  for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
+    texts.emplace_back(node->text.c_str());
+  }
+  return texts;
+}

@@ -30,7 +30,9 @@ std::size_t TextList::Count() const {
   return count;
 }
 
-TextListNode* TextList::First() { return cursor_ = first_; }
+TextListNode* TextList::First() {
+  return cursor_ = first_;
+}
 
 TextListNode* TextList::Next() {
   if (cursor_ != nullptr) cursor_ = cursor_->next;
@@ -52,7 +54,8 @@ TextIndex::TextIndex() : buckets_(std::make_unique<KeyedEntry*[]>(kBucketCount))
 std::uint32_t HashText(std::string_view text) {
   std::uint32_t h = 0;
   for (char c : text) {
-    h = (h << 4) + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+    h = (h << 4) +
+        static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
     std::uint32_t g = h & 0xF0000000u;
     if (g != 0) h = (h & 0x0FFFFFFFu) ^ (g >> 24);
   }

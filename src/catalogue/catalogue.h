@@ -86,7 +86,9 @@ class TextIndex {
 
 // The ELF hash with every byte taken as a signed 8-bit value.
 std::uint32_t HashText(std::string_view text);
-inline std::size_t BucketOf(std::string_view text) { return HashText(text) % TextIndex::kBucketCount; }
+inline std::size_t BucketOf(std::string_view text) {
+  return HashText(text) % TextIndex::kBucketCount;
+}
 
 // The catalogue of the run.
 extern TextIndex Index;

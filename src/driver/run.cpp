@@ -24,7 +24,9 @@ constexpr char kUsage[] =
 // Switch arguments are compared in a buffer of this size; longer ones are not "/M".
 constexpr std::size_t kSwitchSize = 100;
 
-bool HoldsDirectoryPart(const char* mask) { return std::strpbrk(mask, "\\:") != nullptr; }
+bool HoldsDirectoryPart(const char* mask) {
+  return std::strpbrk(mask, "\\:") != nullptr;
+}
 
 // Takes a switch argument: sets messages-only mode for "/M" in either case, false otherwise.
 bool AcceptSwitch(const char* argument) {
@@ -43,7 +45,7 @@ void ScanEntries(DirectorySearch& search) {
   do {
     std::string shown = search.Name();
     UpperCaseAscii(shown.data());
-    WriteConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
+    WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
     ScanFile(search.OpenName());
   } while (search.Next());
 }
@@ -53,7 +55,7 @@ void ScanAndWrite(DirectorySearch& search) {
   OpenOutputs();
   ScanEntries(search);
   search.Close();
-  WriteConsole("\nWriting files");
+  WriteToConsole("\nWriting files");
   WriteOutputs();
   CloseOutputs();
 }

@@ -1,8 +1,8 @@
 #include "output/outputs.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
-#include <charconv>
 #include <cstring>
 
 #include "catalogue/catalogue.h"

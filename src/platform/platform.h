@@ -32,7 +32,7 @@ class DirectorySearch {
 };
 
 // Writes to the interactive console; does nothing where the process has none.
-void WriteConsole(const char* text);
+void WriteToConsole(const char* text);
 
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);

@@ -40,7 +40,8 @@ bool DirectorySearch::First(const char* mask) {
   DIR* directory = opendir(".");
   if (directory == nullptr) return false;
   while (const dirent* entry = readdir(directory)) {
-    if (MatchesMask(mask, entry->d_name)) state_->names.emplace_back(UpperCased(entry->d_name), entry->d_name);
+    if (MatchesMask(mask, entry->d_name))
+      state_->names.emplace_back(UpperCased(entry->d_name), entry->d_name);
   }
   closedir(directory);
   std::sort(state_->names.begin(), state_->names.end());
@@ -51,14 +52,20 @@ bool DirectorySearch::Next() {
   return state_ != nullptr && ++state_->current < state_->names.size();
 }
 
-const char* DirectorySearch::Name() const { return state_->names[state_->current].second.c_str(); }
+const char* DirectorySearch::Name() const {
+  return state_->names[state_->current].second.c_str();
+}
 
 // File names tell case apart here, so the entry is opened under the name it has.
-const char* DirectorySearch::OpenName() const { return Name(); }
+const char* DirectorySearch::OpenName() const {
+  return Name();
+}
 
-void DirectorySearch::Close() { state_.reset(); }
+void DirectorySearch::Close() {
+  state_.reset();
+}
 
-void WriteConsole(const char* text) {
+void WriteToConsole(const char* text) {
   static const int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
   if (terminal < 0) return;
   std::size_t length = std::strlen(text);

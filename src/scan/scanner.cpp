@@ -15,7 +15,8 @@ namespace {
 // Lines whose code part (the text before the first literal) holds one of these are program
 // matter. The first group is matched exactly as written, the second after upper-casing.
 constexpr std::string_view kExactSkipKeywords[] = {
-    ".SetFilter(", ".Fetch(", "INIMgr.", ".AddKey(", "MEMBER(", "INCLUDE(", "MODULE(", "FILE,DRIVER(",
+    ".SetFilter(", ".Fetch(",  "INIMgr.", ".AddKey(",
+    "MEMBER(",     "INCLUDE(", "MODULE(", "FILE,DRIVER(",
 };
 constexpr std::string_view kUpperSkipKeywords[] = {"GETINI", "PUTINI"};
 // In messages-only mode a line is scanned only when its upper-cased code part holds this.

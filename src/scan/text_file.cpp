@@ -125,8 +125,8 @@ void TextFile::WriteLine(const char* text) {
   static constexpr char kLineEnd[] = "\r\n";
   for (;;) {
     const char* lineFeed = std::strchr(text, '\n');
-    std::size_t length = lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - text)
-                                             : std::strlen(text);
+    std::size_t length =
+        lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - text) : std::strlen(text);
     if (stream_ == nullptr || std::fwrite(text, 1, length, stream_) != length ||
         std::fwrite(kLineEnd, 1, 2, stream_) != 2) {
       throw Failure(kWriteError);
@@ -146,7 +146,8 @@ bool TextFile::Refill(std::size_t keep) {
     atEnd_ = true;
     return false;
   }
-  const char* stop = static_cast<const char*>(std::memchr(block_.get() + keep, kEndOfFileByte, got));
+  const char* stop =
+      static_cast<const char*>(std::memchr(block_.get() + keep, kEndOfFileByte, got));
   if (stop != nullptr) {
     got = static_cast<std::size_t>(stop - (block_.get() + keep));
     atEnd_ = true;
@@ -162,7 +163,8 @@ std::size_t TextFile::ReadPiece(char* buffer, std::size_t limit) {
     const char* start = block_.get() + pos_;
     std::size_t available = std::min(end_ - pos_, limit - count);
     const char* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
-    std::size_t span = lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - start) + 1 : available;
+    std::size_t span =
+        lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - start) + 1 : available;
     const char* carriageReturn = static_cast<const char*>(std::memchr(start, '\r', span));
     if (carriageReturn == nullptr) {
       std::memcpy(buffer + count, start, span);

@@ -1,0 +1,117 @@
+// Fuzzes the whole road of a text: arbitrary bytes as one source file through ScanFile (and so
+// TextFile::ReadLine) into the catalogue, then OpenOutputs, WriteOutputs and CloseOutputs into a
+// scratch directory. For every input it checks what must hold whatever the file holds: every
+// collected text is wordlike, non-empty, unique, at most 999 characters long and free of LF and
+// NUL; what messages-only mode collects is a part of what the full scan collects; and the three
+// outputs hold exactly the catalogue in their formats, every line ending in CR LF.
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "common/settings.h"
+#include "fuzz_check.h"
+#include "fuzz_files.h"
+#include "output/outputs.h"
+#include "scan/scanner.h"
+
+namespace {
+
+bool HasTwoAdjacentLetters(std::string_view text) {
+  auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    if (isLetter(text[i - 1]) && isLetter(text[i])) return true;
+  }
+  return false;
+}
+
+void ResetCatalogue(bool messagesOnly) {
+  List.Clear();
+  Index.Clear();
+  Settings = RunSettings();
+  Settings.messagesOnly = messagesOnly;
+}
+
+std::vector<std::string> ScanIntoCatalogue(const std::filesystem::path& source, bool messagesOnly) {
+  ResetCatalogue(messagesOnly);
+  ScanFile(source.c_str());
+  std::vector<std::string> texts;
+  std::set<std::string_view> seen;
+  for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
+    std::string_view text = node->text.view();
+    FUZZ_CHECK(!text.empty());
+    FUZZ_CHECK(text.size() <= kMaxLineLength);
+    FUZZ_CHECK(text.find('\n') == std::string_view::npos);
+    FUZZ_CHECK(text.find('\0') == std::string_view::npos);
+    FUZZ_CHECK(HasTwoAdjacentLetters(text));
+    FUZZ_CHECK(seen.insert(text).second);
+    FUZZ_CHECK(Index.Find(text) != nullptr);
+    texts.emplace_back(text);
+  }
+  FUZZ_CHECK(List.Count() == texts.size());
+  return texts;
+}
+
+// The lines of an output file without their CR LF; every line must end in CR LF.
+std::vector<std::string> OutputLines(const std::filesystem::path& file) {
+  std::string bytes = fuzz::ReadFile(file);
+  FUZZ_CHECK(bytes.empty() || bytes.back() == '\n');
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t lineFeed; (lineFeed = bytes.find('\n', start)) != std::string::npos;) {
+    FUZZ_CHECK(lineFeed > start && bytes[lineFeed - 1] == '\r');
+    lines.push_back(bytes.substr(start, lineFeed - 1 - start));
+    start = lineFeed + 1;
+  }
+  return lines;
+}
+
+// The first "<9>" becomes `replacement`.
+std::string WithTabConverted(std::string text, char replacement) {
+  std::size_t tab = text.find("<9>");
+  if (tab != std::string::npos) text.replace(tab, 3, 1, replacement);
+  return text;
+}
+
+void CheckOutputs(const std::vector<std::string>& texts) {
+  const std::filesystem::path& directory = fuzz::ScratchDirectory::Path();
+  FUZZ_CHECK(SetOutputBaseName((directory / "out").c_str()));
+  OpenOutputs();
+  WriteOutputs();
+  CloseOutputs();
+
+  std::vector<std::string> bas = OutputLines(directory / "OUT.BAS");
+  std::vector<std::string> crt = OutputLines(directory / "OUT.CRT");
+  std::vector<std::string> lst = OutputLines(directory / "OUT.LST");
+  FUZZ_CHECK(bas.size() == texts.size());
+  FUZZ_CHECK(lst.size() == texts.size());
+  FUZZ_CHECK(crt.size() == 2 * texts.size() + 3);
+  FUZZ_CHECK(crt.front() == "LANGUAGE GROUP");
+  FUZZ_CHECK(crt[1] == "Items      USHORT(" + std::to_string(texts.size()) + ")");
+  FUZZ_CHECK(crt.back() == "   END");
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    std::string listed = WithTabConverted(texts[i], '~');
+    FUZZ_CHECK(bas[i] == "\"" + listed + "\", \"\"");
+    FUZZ_CHECK(lst[i] == listed);
+    FUZZ_CHECK(crt[2 + 2 * i] == "           PSTRING('" + WithTabConverted(texts[i], '\t') + "')");
+    FUZZ_CHECK(crt[3 + 2 * i] == "           PSTRING('')");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::filesystem::path source = fuzz::ScratchDirectory::Path() / "SOURCE.CLW";
+  fuzz::WriteFile(source, data, size);
+
+  std::vector<std::string> messages = ScanIntoCatalogue(source, true);
+  std::vector<std::string> texts = ScanIntoCatalogue(source, false);
+  std::set<std::string> all(texts.begin(), texts.end());
+  for (const std::string& text : messages) FUZZ_CHECK(all.count(text) == 1);
+
+  CheckOutputs(texts);
+  return 0;
+}

@@ -1,0 +1,88 @@
+// Fuzzes MatchesMask. The input is a mask, a NUL byte and a name (without a NUL byte, the input
+// is both). Checked for every pair: case never matters; "*" matches every name; a mask without
+// wildcards matches only its own name, ignoring case; and the answer equals that of a plain
+// dynamic-programming matcher.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "platform/wildcard.h"
+
+namespace {
+
+// The matcher's quadratic model is only run on inputs up to this size.
+constexpr std::size_t kLargestInput = 1024;
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+std::string Lowered(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = LowerAscii(c);
+  return result;
+}
+std::string Uppered(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = UpperAscii(c);
+  return result;
+}
+
+// matches[i][j]: the first i characters of the mask match the first j of the name.
+bool ModelMatchesPattern(std::string_view mask, std::string_view name) {
+  std::vector<std::vector<bool>> matches(mask.size() + 1,
+                                         std::vector<bool>(name.size() + 1, false));
+  matches[0][0] = true;
+  for (std::size_t i = 1; i <= mask.size(); ++i) {
+    char m = mask[i - 1];
+    matches[i][0] = m == '*' && matches[i - 1][0];
+    for (std::size_t j = 1; j <= name.size(); ++j) {
+      if (m == '*') {
+        matches[i][j] = matches[i - 1][j] || matches[i][j - 1];
+      } else {
+        matches[i][j] =
+            (m == '?' || UpperAscii(m) == UpperAscii(name[j - 1])) && matches[i - 1][j - 1];
+      }
+    }
+  }
+  return matches[mask.size()][name.size()];
+}
+
+// A mask ending in ".*" also matches the name with no dot part at all.
+bool ModelMatchesMask(std::string_view mask, std::string_view name) {
+  return ModelMatchesPattern(mask, name) ||
+         (mask.ends_with(".*") && ModelMatchesPattern(mask.substr(0, mask.size() - 2), name));
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return Uppered(a) == Uppered(b);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > kLargestInput) return 0;
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::size_t separator = input.find('\0');
+  std::string mask(input.substr(0, separator));
+  std::string name(separator == std::string_view::npos ? input : input.substr(separator + 1));
+  name = name.substr(0, name.find('\0'));
+
+  bool matches = MatchesMask(mask.c_str(), name.c_str());
+  FUZZ_CHECK(matches == ModelMatchesMask(mask, name));
+  FUZZ_CHECK(MatchesMask(Lowered(mask).c_str(), Uppered(name).c_str()) == matches);
+  FUZZ_CHECK(MatchesMask(Uppered(mask).c_str(), Lowered(name).c_str()) == matches);
+  FUZZ_CHECK(MatchesMask("*", name.c_str()));
+  if (mask.find_first_of("*?") == std::string::npos) {
+    FUZZ_CHECK(matches == EqualIgnoringCase(mask, name));
+  }
+  if (name.find_first_of("*?") == std::string::npos) {
+    FUZZ_CHECK(MatchesMask(Lowered(name).c_str(), Uppered(name).c_str()));
+  }
+  return 0;
+}

@@ -106,9 +106,10 @@ void TextFile::Open(const char* name, const char* mode) {
   if (writing_) {
     std::setvbuf(stream_, nullptr, _IOFBF, kBufferSize);
   } else {
-    // Reading goes through our own block of the same size, so the stream needs none.
+    // Reading goes through our own block of the same size, so the stream needs none. Only the
+    // bytes read into it are ever looked at, so it is not cleared: every file scanned opens one.
     std::setvbuf(stream_, nullptr, _IONBF, 0);
-    if (!block_) block_ = std::make_unique<char[]>(kBufferSize);
+    if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   }
 }
 

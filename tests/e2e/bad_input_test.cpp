@@ -1,7 +1,7 @@
 // The executable under hostile and broken input: huge, binary and malformed source files,
-// entries that are not files, outputs that cannot be written, and oversized arguments. Each run
-// must end with the right status, messages and outputs; none may crash, hang or report success
-// when an output was not written.
+// entries that are not files, and outputs that cannot be written (oversized arguments are with
+// the command-line tests). Each run must end with the right status, messages and outputs; none
+// may crash, hang or report success when an output was not written.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -16,23 +16,14 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/e2e_fixture.h"
 #include "scan/scanner.h"
-#include "support/process.h"
-#include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using Texts = std::vector<std::string>;
 
-constexpr char kBanner[] = "\n\nQuotex 1.00 (990522)\n\n\n";
-constexpr char kUsage[] =
-    "\tUsage: QUOTEX FILEMASK OUTPUTFILE [/M]\n\n"
-    "\tWhere:\n"
-    "\t\tFILEMASK        the files being scanned\n"
-    "\t\tOUTPUTFILE      Name and path of outputfile \n"
-    "\t\tSwitch M        Only show texts in MESSAGES\n";
 constexpr std::size_t kPieceLength = 999;  // a longer physical line arrives in such pieces
 
 struct Outputs {
@@ -234,15 +225,6 @@ TEST(BadInputTest, PipeAndDirectoryMatchingTheMask) {
   EXPECT_FALSE(watch.Stop()) << "the named pipe was opened";
 }
 
-TEST(BadInputTest, OutputDirectoryThatDoesNotExist) {
-  ScopedTempDir dir;
-  WriteBytes(dir / "A.CLW", "  MESSAGE('Text')\r\n");
-  ProcessResult result = RunQuotex(dir.path(), {"*.clw", "missing/out"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.output, std::string(kBanner) + "Can not write to 'MISSING/OUT.BAS'\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-}
-
 // Outputs that lead to a full device: the failure is reported whether it shows when the
 // buffered lines are flushed at the end (a small run) or while writing (more lines than a stream
 // buffer holds), and the outputs that could be written are complete.
@@ -287,40 +269,6 @@ TEST(BadInputTest, OutputsOnAFullDevice) {
     for (const char* extension : c.full) {
       EXPECT_TRUE(fs::is_symlink(dir.path() / (std::string("OUT.") + extension)));
     }
-  }
-}
-
-TEST(BadInputTest, OutputFileNameLengths) {
-  ScopedTempDir dir;
-  WriteBytes(dir / "A.CLW", "  MESSAGE('Text')\r\n");
-  ProcessResult refused = RunQuotex(dir.path(), {"*.clw", std::string(104, 'o')});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.output,
-            std::string(kBanner) + "Output file name too long (at most 103 characters).\n");
-  EXPECT_EQ(RunQuotex(dir.path(), {"*.clw", std::string(100'000, 'o')}).output, refused.output);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-
-  ProcessResult longest = RunQuotex(dir.path(), {"*.clw", std::string(103, 'o')});
-  EXPECT_EQ(longest.status, 0);
-  EXPECT_EQ(longest.output, kBanner);
-  EXPECT_EQ(ReadBytes(dir.path() / (std::string(103, 'O') + ".LST")), "Text\r\n");
-}
-
-TEST(BadInputTest, OversizedSwitchesShowTheUsage) {
-  const std::vector<std::string> cases[] = {
-      {"*.clw", "out", std::string(1000, 'M')},
-      {"*.clw", "out", std::string("/").append(999, 'm')},
-      {"*.clw", "out", std::string("/M").append(98, ' ')},
-      {"*.clw", "out", "/M", std::string(1000, '/')},
-  };
-  for (const auto& arguments : cases) {
-    SCOPED_TRACE(arguments.back().size());
-    ScopedTempDir dir;
-    WriteBytes(dir / "A.CLW", "  MESSAGE('Text')\r\n");
-    ProcessResult result = RunQuotex(dir.path(), arguments);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.output, std::string(kBanner) + kUsage);
-    EXPECT_FALSE(fs::exists(dir.path() / "OUT.BAS"));
   }
 }
 

@@ -20,7 +20,7 @@
 
 namespace {
 
-bool HasTwoAdjacentLetters(std::string_view text) {
+FUZZ_MODEL bool HasTwoAdjacentLetters(std::string_view text) {
   auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   for (std::size_t i = 1; i < text.size(); ++i) {
     if (isLetter(text[i - 1]) && isLetter(text[i])) return true;
@@ -56,7 +56,7 @@ std::vector<std::string> ScanIntoCatalogue(const std::filesystem::path& source, 
 }
 
 // The lines of an output file without their CR LF; every line must end in CR LF.
-std::vector<std::string> OutputLines(const std::filesystem::path& file) {
+FUZZ_MODEL std::vector<std::string> OutputLines(const std::filesystem::path& file) {
   std::string bytes = fuzz::ReadFile(file);
   FUZZ_CHECK(bytes.empty() || bytes.back() == '\n');
   std::vector<std::string> lines;
@@ -70,7 +70,7 @@ std::vector<std::string> OutputLines(const std::filesystem::path& file) {
 }
 
 // The first "<9>" becomes `replacement`.
-std::string WithTabConverted(std::string text, char replacement) {
+FUZZ_MODEL std::string WithTabConverted(std::string text, char replacement) {
   std::size_t tab = text.find("<9>");
   if (tab != std::string::npos) text.replace(tab, 3, 1, replacement);
   return text;

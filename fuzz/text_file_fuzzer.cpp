@@ -20,7 +20,7 @@ namespace {
 constexpr std::string_view kMarker = "' &|";
 
 // CR LF reads as LF, a lone CR stays, and 0x1A ends the file.
-std::string TextModeBytes(std::string_view bytes) {
+FUZZ_MODEL std::string TextModeBytes(std::string_view bytes) {
   std::string translated;
   for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i) {
     if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
@@ -32,7 +32,7 @@ std::string TextModeBytes(std::string_view bytes) {
 // The physical lines of a translated file as the standard line-reading call delivers them into
 // a buffer of `size` bytes: pieces of at most size-1 characters, each cut at its LF and at its
 // first NUL.
-std::vector<std::string> PhysicalLines(std::string_view text, std::size_t size) {
+FUZZ_MODEL std::vector<std::string> PhysicalLines(std::string_view text, std::size_t size) {
   std::vector<std::string> lines;
   for (std::size_t position = 0; position < text.size();) {
     std::size_t length = std::min(size - 1, text.size() - position);
@@ -54,8 +54,8 @@ bool IsContinued(std::string_view line) {
 // Folds a chain of physical lines (each but the last continued) into one logical line: each
 // line cut at its marker, followed by what comes after the first quote of the logical line that
 // the rest of the chain makes, cut to the buffer.
-std::string JoinChain(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
-                      std::size_t size) {
+FUZZ_MODEL std::string JoinChain(const std::vector<std::string>& lines, std::size_t first,
+                                 std::size_t last, std::size_t size) {
   auto cut = [](std::string_view line) {
     return std::string(IsContinued(line) ? line.substr(0, line.size() - kMarker.size()) : line);
   };
@@ -69,7 +69,7 @@ std::string JoinChain(const std::vector<std::string>& lines, std::size_t first, 
   return joined;
 }
 
-std::vector<std::string> ModelLogicalLines(std::string_view bytes, std::size_t size) {
+FUZZ_MODEL std::vector<std::string> ModelLogicalLines(std::string_view bytes, std::size_t size) {
   std::vector<std::string> physical = PhysicalLines(TextModeBytes(bytes), size);
   std::vector<std::string> logical;
   for (std::size_t first = 0; first < physical.size();) {

@@ -33,28 +33,27 @@ std::string Uppered(std::string_view text) {
   return result;
 }
 
-// matches[i][j]: the first i characters of the mask match the first j of the name.
-bool ModelMatchesPattern(std::string_view mask, std::string_view name) {
-  std::vector<std::vector<bool>> matches(mask.size() + 1,
-                                         std::vector<bool>(name.size() + 1, false));
-  matches[0][0] = true;
-  for (std::size_t i = 1; i <= mask.size(); ++i) {
-    char m = mask[i - 1];
-    matches[i][0] = m == '*' && matches[i - 1][0];
+// Row i of the table: whether the first i characters of the mask match the first j of the name.
+FUZZ_MODEL bool ModelMatchesPattern(std::string_view mask, std::string_view name) {
+  std::vector<char> row(name.size() + 1, false);
+  std::vector<char> next(name.size() + 1, false);
+  row[0] = true;
+  for (char m : mask) {
+    next[0] = m == '*' && row[0];
     for (std::size_t j = 1; j <= name.size(); ++j) {
       if (m == '*') {
-        matches[i][j] = matches[i - 1][j] || matches[i][j - 1];
+        next[j] = row[j] || next[j - 1];
       } else {
-        matches[i][j] =
-            (m == '?' || UpperAscii(m) == UpperAscii(name[j - 1])) && matches[i - 1][j - 1];
+        next[j] = (m == '?' || UpperAscii(m) == UpperAscii(name[j - 1])) && row[j - 1];
       }
     }
+    row.swap(next);
   }
-  return matches[mask.size()][name.size()];
+  return row[name.size()];
 }
 
 // A mask ending in ".*" also matches the name with no dot part at all.
-bool ModelMatchesMask(std::string_view mask, std::string_view name) {
+FUZZ_MODEL bool ModelMatchesMask(std::string_view mask, std::string_view name) {
   return ModelMatchesPattern(mask, name) ||
          (mask.ends_with(".*") && ModelMatchesPattern(mask.substr(0, mask.size() - 2), name));
 }

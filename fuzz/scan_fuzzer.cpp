@@ -3,7 +3,8 @@
 // scratch directory. For every input it checks what must hold whatever the file holds: every
 // collected text is wordlike, non-empty, unique, at most 999 characters long and free of LF and
 // NUL; what messages-only mode collects is a part of what the full scan collects; and the three
-// outputs hold exactly the catalogue in their formats, every line ending in CR LF.
+// outputs hold exactly the catalogue in their formats, every line ending in CR LF. The first line
+// of the input also goes to ScanLine whole, however long it is.
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -35,15 +36,15 @@ void ResetCatalogue(bool messagesOnly) {
   Settings.messagesOnly = messagesOnly;
 }
 
-std::vector<std::string> ScanIntoCatalogue(const std::filesystem::path& source, bool messagesOnly) {
-  ResetCatalogue(messagesOnly);
-  ScanFile(source.c_str());
+// The catalogue's texts, checked: each is non-empty, wordlike, unique, at most `longest`
+// characters long, free of LF and NUL, and found by the index.
+std::vector<std::string> CheckedCatalogue(std::size_t longest) {
   std::vector<std::string> texts;
   std::set<std::string_view> seen;
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     std::string_view text = node->text.view();
     FUZZ_CHECK(!text.empty());
-    FUZZ_CHECK(text.size() <= kMaxLineLength);
+    FUZZ_CHECK(text.size() <= longest);
     FUZZ_CHECK(text.find('\n') == std::string_view::npos);
     FUZZ_CHECK(text.find('\0') == std::string_view::npos);
     FUZZ_CHECK(HasTwoAdjacentLetters(text));
@@ -53,6 +54,21 @@ std::vector<std::string> ScanIntoCatalogue(const std::filesystem::path& source, 
   }
   FUZZ_CHECK(List.Count() == texts.size());
   return texts;
+}
+
+std::vector<std::string> ScanIntoCatalogue(const std::filesystem::path& source, bool messagesOnly) {
+  ResetCatalogue(messagesOnly);
+  ScanFile(source.c_str());
+  return CheckedCatalogue(kMaxLineLength);
+}
+
+// ScanLine on the input's first line taken whole, however long it is: ScanFile never hands it
+// more than a buffer holds, but the scanner must not rely on that.
+void CheckScanLine(std::string_view input) {
+  std::string line(input.substr(0, input.find('\n')));
+  ResetCatalogue(false);
+  ScanLine(line.c_str());
+  CheckedCatalogue(line.size());
 }
 
 // The lines of an output file without their CR LF; every line must end in CR LF.
@@ -113,5 +129,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& text : messages) FUZZ_CHECK(all.count(text) == 1);
 
   CheckOutputs(texts);
+  CheckScanLine(std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }

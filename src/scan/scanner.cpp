@@ -1,5 +1,6 @@
 #include "scan/scanner.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -33,15 +34,22 @@ bool ContainsAny(std::string_view text, const std::string_view (&keywords)[N]) {
   return false;
 }
 
-// Whether the line's code part marks it as one to skip. The code part holds at most a line.
+// Whether `keyword` (in upper case) occurs in `text` once the text is upper-cased.
+bool ContainsUpperCased(std::string_view text, std::string_view keyword) {
+  auto sameUpperCased = [](char c, char upper) { return UpperAscii(c) == upper; };
+  return std::search(text.begin(), text.end(), keyword.begin(), keyword.end(), sameUpperCased) !=
+         text.end();
+}
+
+// Whether the line's code part marks it as one to skip. It is compared in place, so a code part
+// of any length is safe.
 bool IsSkippedLine(const char* line, std::size_t codeLength) {
   std::string_view code(line, codeLength);
   if (ContainsAny(code, kExactSkipKeywords)) return true;
-  char upper[kLineSize];
-  for (std::size_t i = 0; i < codeLength; ++i) upper[i] = UpperAscii(line[i]);
-  std::string_view upperCode(upper, codeLength);
-  if (ContainsAny(upperCode, kUpperSkipKeywords)) return true;
-  return Settings.messagesOnly && upperCode.find(kMessageKeyword) == std::string_view::npos;
+  for (std::string_view keyword : kUpperSkipKeywords) {
+    if (ContainsUpperCased(code, keyword)) return true;
+  }
+  return Settings.messagesOnly && !ContainsUpperCased(code, kMessageKeyword);
 }
 
 // A keyword counts only when at least one character stands before it on the line.

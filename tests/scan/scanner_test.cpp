@@ -135,6 +135,16 @@ TEST_F(ScannerTest, NulEndsTheLineText) {
   EXPECT_EQ(CatalogueTexts(), (Texts{"Hello", "Next"}));
 }
 
+// ScanFile never hands over a line longer than its buffer, but ScanLine takes any line: a code
+// part longer than a buffer once overran the one it was upper-cased into.
+TEST_F(ScannerTest, ScansLinesLongerThanALineBuffer) {
+  std::string indent(2 * kLineSize, ' ');
+  Settings.messagesOnly = true;
+  ScanLine((indent + "x = getini('Some Section')").c_str());
+  ScanLine((indent + "message('Long Line Text')").c_str());
+  EXPECT_EQ(CatalogueTexts(), Texts{"Long Line Text"});
+}
+
 TEST_F(ScannerTest, EntriesThatAreNotRegularFilesYieldNothing) {
   ScopedTempDir dir;
   ASSERT_EQ(mkfifo((dir / "pipe.clw").c_str(), 0600), 0);

@@ -1,5 +1,6 @@
 #include "scan/scanner.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -25,27 +26,88 @@ constexpr std::string_view kMessageKeyword = " MESSAGE";
 // it and the rest of its line are dropped.
 constexpr std::string_view kAttributeKeywords[] = {"HLP(", "FONT(", "ICON(", "WALLPAPER("};
 
+// Whether `keyword` stands in `text` just before position `end`, compared as written. Compared
+// from the end, where the keywords that share their last character differ soonest.
+bool EndsAt(std::string_view text, std::size_t end, std::string_view keyword) {
+  if (end < keyword.size()) return false;
+  const char* last = text.data() + end - 1;
+  for (std::size_t i = 1; i <= keyword.size(); ++i) {
+    if (last[1 - i] != keyword[keyword.size() - i]) return false;
+  }
+  return true;
+}
+
+// The same, comparing the upper-cased text with an upper-case keyword.
+bool EndsAtUpperCased(std::string_view text, std::size_t end, std::string_view keyword) {
+  if (end < keyword.size()) return false;
+  const char* last = text.data() + end - 1;
+  for (std::size_t i = 1; i <= keyword.size(); ++i) {
+    if (UpperAscii(last[1 - i]) != keyword[keyword.size() - i]) return false;
+  }
+  return true;
+}
+
 template <std::size_t N>
-bool ContainsAny(std::string_view text, const std::string_view (&keywords)[N]) {
+bool AnyEndsAt(std::string_view text, std::size_t end, const std::string_view (&keywords)[N]) {
   for (std::string_view keyword : keywords) {
-    if (text.find(keyword) != std::string_view::npos) return true;
+    if (EndsAt(text, end, keyword)) return true;
   }
   return false;
 }
 
-// Whether the line's code part marks it as one to skip. The code part holds at most a line.
+template <std::size_t N>
+bool AnyEndsAtUpperCased(std::string_view text, std::size_t end,
+                         const std::string_view (&keywords)[N]) {
+  for (std::string_view keyword : keywords) {
+    if (EndsAtUpperCased(text, end, keyword)) return true;
+  }
+  return false;
+}
+
+// The code part is walked once, and a group of keywords is tested only where a character stands
+// that ends one of them (in either case for the upper-cased tests).
+enum KeywordGroup : unsigned char { kExactSkip = 1, kUpperSkip = 2, kMessage = 4 };
+constexpr std::array<unsigned char, 256> kKeywordEnds = [] {
+  std::array<unsigned char, 256> ends{};
+  auto mark = [&ends](char c, KeywordGroup group) { ends[static_cast<unsigned char>(c)] |= group; };
+  auto markBothCases = [&mark](char upper, KeywordGroup group) {
+    mark(upper, group);
+    mark(static_cast<char>(upper - 'A' + 'a'), group);
+  };
+  for (std::string_view keyword : kExactSkipKeywords) mark(keyword.back(), kExactSkip);
+  for (std::string_view keyword : kUpperSkipKeywords) markBothCases(keyword.back(), kUpperSkip);
+  markBothCases(kMessageKeyword.back(), kMessage);
+  return ends;
+}();
+
+// Whether the line's code part marks it as one to skip.
 bool IsSkippedLine(const char* line, std::size_t codeLength) {
   std::string_view code(line, codeLength);
-  if (ContainsAny(code, kExactSkipKeywords)) return true;
-  char upper[kLineSize];
-  for (std::size_t i = 0; i < codeLength; ++i) upper[i] = UpperAscii(line[i]);
-  std::string_view upperCode(upper, codeLength);
-  if (ContainsAny(upperCode, kUpperSkipKeywords)) return true;
-  return Settings.messagesOnly && upperCode.find(kMessageKeyword) == std::string_view::npos;
+  bool messageWanted = Settings.messagesOnly;
+  for (std::size_t end = 1; end <= codeLength; ++end) {
+    unsigned char groups = kKeywordEnds[static_cast<unsigned char>(code[end - 1])];
+    if (groups == 0) continue;
+    if ((groups & kExactSkip) && AnyEndsAt(code, end, kExactSkipKeywords)) return true;
+    if ((groups & kUpperSkip) && AnyEndsAtUpperCased(code, end, kUpperSkipKeywords)) return true;
+    if ((groups & kMessage) && messageWanted) {
+      messageWanted = !EndsAtUpperCased(code, end, kMessageKeyword);
+    }
+  }
+  return messageWanted;
 }
+
+template <std::size_t N>
+constexpr bool AllEndInParenthesis(const std::string_view (&keywords)[N]) {
+  for (std::string_view keyword : keywords) {
+    if (keyword.back() != '(') return false;
+  }
+  return true;
+}
+static_assert(AllEndInParenthesis(kAttributeKeywords));
 
 // A keyword counts only when at least one character stands before it on the line.
 bool FollowsAttributeKeyword(const char* line, std::size_t quote) {
+  if (quote == 0 || line[quote - 1] != '(') return false;
   for (std::string_view keyword : kAttributeKeywords) {
     if (quote > keyword.size() &&
         std::string_view(line + quote - keyword.size(), keyword.size()) == keyword) {
@@ -100,19 +162,21 @@ std::size_t ExtractLiteral(const char* line, std::size_t quote) {
 }
 
 void ScanLine(const char* line) {
-  const char* firstQuote = std::strchr(line, '\'');
-  if (firstQuote == nullptr) return;
-  if (IsSkippedLine(line, static_cast<std::size_t>(firstQuote - line))) return;
+  const char* quote = std::strchr(line, '\'');
+  if (quote == nullptr) return;
+  if (IsSkippedLine(line, static_cast<std::size_t>(quote - line))) return;
 
-  std::size_t position = 0;
+  // The first comment mark at or after the scan position; found again only once the scan has
+  // passed it, inside a literal.
+  const char* comment = std::strchr(line, '!');
   for (;;) {
-    const char* quote = std::strchr(line + position, '\'');
-    const char* comment = std::strchr(line + position, '!');
     if (comment != nullptr && (quote == nullptr || comment < quote)) return;
     if (quote == nullptr) return;
     std::size_t quotePosition = static_cast<std::size_t>(quote - line);
     if (FollowsAttributeKeyword(line, quotePosition)) return;
-    position = ExtractLiteral(line, quotePosition);
+    const char* next = line + ExtractLiteral(line, quotePosition);
+    quote = std::strchr(next, '\'');
+    if (comment != nullptr && comment < next) comment = std::strchr(next, '!');
   }
 }
 
@@ -121,5 +185,11 @@ void ScanFile(const char* fileName) {
   TextFile file;
   file.Open(fileName, "rt");
   char line[kLineSize];
-  while (file.ReadLine(line, sizeof line)) ScanLine(line);
+  // A line without a quote yields nothing, and most lines of a source have none: they are
+  // passed over in the read block without being delivered.
+  for (;;) {
+    file.SkipLinesWithout('\'');
+    if (!file.ReadLine(line, sizeof line)) return;
+    ScanLine(line);
+  }
 }

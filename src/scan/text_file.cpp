@@ -96,7 +96,7 @@ TextFile::~TextFile() {
 void TextFile::Open(const char* name, const char* mode) {
   Close();
   std::size_t size = std::strlen(name) + 1;
-  name_ = std::make_unique<char[]>(size);
+  name_ = std::make_unique_for_overwrite<char[]>(size);
   std::memcpy(name_.get(), name, size);
   writing_ = mode[0] == 'w';
   pos_ = end_ = 0;
@@ -108,7 +108,7 @@ void TextFile::Open(const char* name, const char* mode) {
   } else {
     // Reading goes through our own block of the same size, so the stream needs none.
     std::setvbuf(stream_, nullptr, _IONBF, 0);
-    if (!block_) block_ = std::make_unique<char[]>(kBufferSize);
+    if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   }
 }
 
@@ -188,6 +188,21 @@ std::size_t TextFile::ReadPiece(char* buffer, std::size_t limit) {
   }
   buffer[count] = '\0';
   return count;
+}
+
+void TextFile::SkipLinesWithout(char mark) {
+  if (stream_ == nullptr || writing_) return;
+  for (;;) {
+    if (pos_ == end_ && !Refill(0)) return;
+    const char* start = block_.get() + pos_;
+    std::size_t available = end_ - pos_;
+    const char* found = static_cast<const char*>(std::memchr(start, mark, available));
+    // A position just after a line feed always starts a piece, so the lines before it can go.
+    const char* lineStart = found != nullptr ? found : start + available;
+    while (lineStart > start && lineStart[-1] != '\n') --lineStart;
+    pos_ += static_cast<std::size_t>(lineStart - start);
+    if (found != nullptr || pos_ != end_) return;
+  }
 }
 
 bool TextFile::ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& length) {

@@ -28,6 +28,11 @@ class TextFile {
   // line end. False at end of file, on a read error, or when the file is not open.
   bool ReadLine(char* buffer, std::size_t size);
 
+  // Passes over the lines ahead that do not hold the byte `mark`, so that the next ReadLine
+  // delivers the first line that may hold it; every line after that comes as it would have
+  // come. It passes over fewer lines where a line does not end within the read block.
+  void SkipLinesWithout(char mark);
+
   // Writes `text` and a line end; raises Failure "Error writing to file" when that fails.
   void WriteLine(const char* text);
 

@@ -90,7 +90,7 @@ class ContinuationJoin {
 }  // namespace
 
 TextFile::~TextFile() {
-  if (stream_ != nullptr) std::fclose(stream_);
+  Close();  // a write error that shows only now is not reported
 }
 
 void TextFile::Open(const char* name, const char* mode) {
@@ -103,37 +103,47 @@ void TextFile::Open(const char* name, const char* mode) {
   atEnd_ = false;
   stream_ = std::fopen(name, writing_ ? "wb" : "rb");
   if (stream_ == nullptr) return;
-  if (writing_) {
-    std::setvbuf(stream_, nullptr, _IOFBF, kBufferSize);
-  } else {
-    // Reading goes through our own block of the same size, so the stream needs none.
-    std::setvbuf(stream_, nullptr, _IONBF, 0);
-    if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
-  }
+  // Reading and writing go through our own block, so the stream needs no buffer of its own.
+  std::setvbuf(stream_, nullptr, _IONBF, 0);
+  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
 }
 
 bool TextFile::Close() {
   if (stream_ == nullptr) return true;
   bool ok = true;
-  if (writing_) ok = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+  if (writing_) ok = WriteBlock() && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
   return ok;
 }
 
 void TextFile::WriteLine(const char* text) {
-  static constexpr char kLineEnd[] = "\r\n";
+  if (stream_ == nullptr || !writing_) throw Failure(kWriteError);
   for (;;) {
     const char* lineFeed = std::strchr(text, '\n');
     std::size_t length =
         lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - text) : std::strlen(text);
-    if (stream_ == nullptr || std::fwrite(text, 1, length, stream_) != length ||
-        std::fwrite(kLineEnd, 1, 2, stream_) != 2) {
-      throw Failure(kWriteError);
-    }
+    Put(text, length);
+    Put("\r\n", 2);
     if (lineFeed == nullptr) return;
     text = lineFeed + 1;
   }
+}
+
+void TextFile::Put(const char* bytes, std::size_t length) {
+  if (end_ + length > kBufferSize && !WriteBlock()) throw Failure(kWriteError);
+  if (length > kBufferSize) {
+    if (std::fwrite(bytes, 1, length, stream_) != length) throw Failure(kWriteError);
+    return;
+  }
+  std::memcpy(block_.get() + end_, bytes, length);
+  end_ += length;
+}
+
+bool TextFile::WriteBlock() {
+  std::size_t length = end_;
+  end_ = 0;
+  return std::fwrite(block_.get(), 1, length, stream_) == length;
 }
 
 bool TextFile::Refill(std::size_t keep) {

@@ -1,6 +1,7 @@
 #include "scan/scanner.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -66,7 +67,14 @@ bool AnyEndsAtUpperCased(std::string_view text, std::size_t end,
 
 // The code part is walked once, and a group of keywords is tested only where a character stands
 // that ends one of them (in either case for the upper-cased tests).
-enum KeywordGroup : unsigned char { kExactSkip = 1, kUpperSkip = 2, kMessage = 4 };
+// The characters before the last one of the exact keywords are marked too: few characters that
+// end one of them also follow one of those.
+enum KeywordGroup : unsigned char {
+  kExactSkip = 1,
+  kUpperSkip = 2,
+  kMessage = 4,
+  kBeforeExactSkipEnd = 8,
+};
 constexpr std::array<unsigned char, 256> kKeywordEnds = [] {
   std::array<unsigned char, 256> ends{};
   auto mark = [&ends](char c, KeywordGroup group) { ends[static_cast<unsigned char>(c)] |= group; };
@@ -74,7 +82,10 @@ constexpr std::array<unsigned char, 256> kKeywordEnds = [] {
     mark(upper, group);
     mark(static_cast<char>(upper - 'A' + 'a'), group);
   };
-  for (std::string_view keyword : kExactSkipKeywords) mark(keyword.back(), kExactSkip);
+  for (std::string_view keyword : kExactSkipKeywords) {
+    mark(keyword.back(), kExactSkip);
+    mark(keyword[keyword.size() - 2], kBeforeExactSkipEnd);
+  }
   for (std::string_view keyword : kUpperSkipKeywords) markBothCases(keyword.back(), kUpperSkip);
   markBothCases(kMessageKeyword.back(), kMessage);
   return ends;
@@ -84,10 +95,21 @@ constexpr std::array<unsigned char, 256> kKeywordEnds = [] {
 bool IsSkippedLine(const char* line, std::size_t codeLength) {
   std::string_view code(line, codeLength);
   bool messageWanted = Settings.messagesOnly;
-  for (std::size_t end = 1; end <= codeLength; ++end) {
-    unsigned char groups = kKeywordEnds[static_cast<unsigned char>(code[end - 1])];
-    if (groups == 0) continue;
-    if ((groups & kExactSkip) && AnyEndsAt(code, end, kExactSkipKeywords)) return true;
+  const char* at = line;
+  // The indentation holds no keyword's end; it is passed over eight blanks at a time.
+  for (std::uint64_t word; line + codeLength - at >= 8; at += 8) {
+    std::memcpy(&word, at, 8);
+    if (word != 0x2020202020202020u) break;
+  }
+  for (; at != line + codeLength; ++at) {
+    unsigned char groups = kKeywordEnds[static_cast<unsigned char>(*at)];
+    if ((groups & (kExactSkip | kUpperSkip | kMessage)) == 0) continue;
+    std::size_t end = static_cast<std::size_t>(at - line) + 1;
+    if ((groups & kExactSkip) && at != line &&
+        (kKeywordEnds[static_cast<unsigned char>(at[-1])] & kBeforeExactSkipEnd) &&
+        AnyEndsAt(code, end, kExactSkipKeywords)) {
+      return true;
+    }
     if ((groups & kUpperSkip) && AnyEndsAtUpperCased(code, end, kUpperSkipKeywords)) return true;
     if ((groups & kMessage) && messageWanted) {
       messageWanted = !EndsAtUpperCased(code, end, kMessageKeyword);
@@ -138,18 +160,19 @@ bool IsScannable(const char* fileName) {
 }  // namespace
 
 std::size_t ExtractLiteral(const char* line, std::size_t quote) {
-  std::size_t position = quote + 1;
+  const char* end = line + quote + 1;
   for (;;) {
-    if (line[position] == '\0') break;  // not closed on this line: runs to its end
-    if (line[position] == '\'') {
-      if (line[position + 1] != '\'') break;
-      position += 2;  // a doubled quote stays in the content
-      continue;
+    end = std::strchr(end, '\'');
+    if (end == nullptr) {  // not closed on this line: runs to its end
+      end = line + quote + 1;
+      end += std::strlen(end);
+      break;
     }
-    ++position;
+    if (end[1] != '\'') break;
+    end += 2;  // a doubled quote stays in the content
   }
-  std::string_view content(line + quote + 1, position - quote - 1);
-  std::size_t next = line[position] == '\0' ? position : position + 1;
+  std::string_view content(line + quote + 1, static_cast<std::size_t>(end - line) - quote - 1);
+  std::size_t next = static_cast<std::size_t>(end - line) + (*end == '\0' ? 0 : 1);
 
   if (content.empty() || content.front() == '~' || !IsWordlike(content)) return next;
   std::size_t tilde = content.find('~');

@@ -1,6 +1,7 @@
 #include "scan/text_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,26 @@ constexpr char kMarker[] = "' &|";
 constexpr std::size_t kMarkerLength = sizeof kMarker - 1;
 // Lines this short are never joined, whatever they end in.
 constexpr std::size_t kLongestUnjoinedLine = 10;
+
+// Whether one of the eight bytes of `word` equals `byte` (the classic test for a zero byte, made
+// after the wanted byte has been turned into zero).
+bool HoldsByte(std::uint64_t word, unsigned char byte) {
+  constexpr std::uint64_t kLow = 0x0101010101010101u;
+  constexpr std::uint64_t kHigh = 0x8080808080808080u;
+  std::uint64_t zeroed = word ^ (kLow * byte);
+  return ((zeroed - kLow) & ~zeroed & kHigh) != 0;
+}
+
+// The start of the line that holds position `at`: just after the last line feed before it, or
+// `begin`. Steps back eight bytes at a time while they hold no line feed.
+const char* StartOfLine(const char* begin, const char* at) {
+  for (std::uint64_t word; at - begin >= 8; at -= 8) {
+    std::memcpy(&word, at - 8, 8);
+    if (HoldsByte(word, '\n')) break;
+  }
+  while (at > begin && at[-1] != '\n') --at;
+  return at;
+}
 
 bool EndsInMarker(const char* line, std::size_t length) {
   return length > kLongestUnjoinedLine &&
@@ -208,8 +229,7 @@ void TextFile::SkipLinesWithout(char mark) {
     std::size_t available = end_ - pos_;
     const char* found = static_cast<const char*>(std::memchr(start, mark, available));
     // A position just after a line feed always starts a piece, so the lines before it can go.
-    const char* lineStart = found != nullptr ? found : start + available;
-    while (lineStart > start && lineStart[-1] != '\n') --lineStart;
+    const char* lineStart = StartOfLine(start, found != nullptr ? found : start + available);
     pos_ += static_cast<std::size_t>(lineStart - start);
     if (found != nullptr || pos_ != end_) return;
   }

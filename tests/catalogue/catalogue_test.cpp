@@ -72,4 +72,14 @@ TEST_F(CatalogueTest, ClearsLongListsWithoutRecursion) {
   EXPECT_EQ(Index.Find("Text 7"), nullptr);
 }
 
+TEST_F(CatalogueTest, HoldsTextsLongerThanAStorageBlock) {
+  std::string huge(300000, 'h');
+  AddText("Before it");
+  AddText(huge);
+  AddText("After it");
+  EXPECT_EQ(CatalogueTexts(), (Texts{"Before it", huge, "After it"}));
+  EXPECT_NE(Index.Find(huge), nullptr);
+  EXPECT_NE(Index.Find("After it"), nullptr);
+}
+
 }  // namespace

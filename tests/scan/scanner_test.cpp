@@ -145,4 +145,31 @@ TEST_F(ScannerTest, EntriesThatAreNotRegularFilesYieldNothing) {
   EXPECT_TRUE(CatalogueTexts().empty());
 }
 
+// The keyword tests look at every position of the code part, however deep it is indented, and
+// a keyword changed in its last two characters no longer counts.
+TEST_F(ScannerTest, FindsSkipKeywordsAfterAnyIndentation) {
+  const char* keywords[] = {".SetFilter(", ".Fetch(", "INIMgr.",      ".AddKey(", "MEMBER(",
+                            "INCLUDE(",    "MODULE(", "FILE,DRIVER(", "GETINI",   "putini"};
+  for (const char* keyword : keywords) {
+    std::string changedLast = keyword;
+    changedLast.back() = '_';
+    std::string changedBeforeLast = keyword;
+    changedBeforeLast[changedBeforeLast.size() - 2] = '_';
+    for (std::size_t indent = 0; indent <= 17; ++indent) {
+      std::string blanks(indent, ' ');
+      for (const std::string& code :
+           {blanks + keyword, blanks + "x=" + keyword + "(", blanks + keyword + "y  "}) {
+        ResetRunState();
+        ScanLine((code + "'Some Text')").c_str());
+        EXPECT_TRUE(CatalogueTexts().empty()) << code;
+      }
+      for (const std::string& code : {blanks + changedLast, blanks + changedBeforeLast}) {
+        ResetRunState();
+        ScanLine((code + "'Some Text')").c_str());
+        EXPECT_EQ(CatalogueTexts(), Texts{"Some Text"}) << code;
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -46,6 +46,7 @@ TextListNode* TextList::Next() {
 }
 
 void TextList::Clear() {
+  // Iteratively: a recursive teardown of a long list would exhaust the stack.
   while (first_ != nullptr) {
     TextListNode* next = first_->next;
     first_->~TextListNode();

@@ -95,6 +95,7 @@ constexpr std::array<unsigned char, 256> kKeywordEnds = [] {
 bool IsSkippedLine(const char* line, std::size_t codeLength) {
   std::string_view code(line, codeLength);
   bool messageWanted = Settings.messagesOnly;
+  const unsigned char tested = kExactSkip | kUpperSkip | (messageWanted ? kMessage : 0);
   const char* at = line;
   // The indentation holds no keyword's end; it is passed over eight blanks at a time.
   for (std::uint64_t word; line + codeLength - at >= 8; at += 8) {
@@ -103,7 +104,7 @@ bool IsSkippedLine(const char* line, std::size_t codeLength) {
   }
   for (; at != line + codeLength; ++at) {
     unsigned char groups = kKeywordEnds[static_cast<unsigned char>(*at)];
-    if ((groups & (kExactSkip | kUpperSkip | kMessage)) == 0) continue;
+    if ((groups & tested) == 0) continue;
     std::size_t end = static_cast<std::size_t>(at - line) + 1;
     if ((groups & kExactSkip) && at != line &&
         (kKeywordEnds[static_cast<unsigned char>(at[-1])] & kBeforeExactSkipEnd) &&

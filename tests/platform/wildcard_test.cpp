@@ -1,1 +1,42 @@
+#include "platform/wildcard.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+TEST(WildcardTest, MatchesNamesAsTheFileSearchDoes) {
+  const struct {
+    const char* mask;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"*.clw", "main.clw", true},
+      {"*.clw", "MAIN.CLW", true},
+      {"*.CLW", "main.clw", true},
+      {"*.clw", "main.clwx", false},
+      {"*.clw", "main.inc", false},
+      {"*", "anything", true},
+      {"*", ".", true},
+      {"*.*", "README", true},
+      {"*.*", "a.b.c", true},
+      {"*.*", "..", true},
+      {"main.*", "main", true},
+      {"main.*", "mainly", false},
+      {"?ain.clw", "main.clw", true},
+      {"?ain.clw", "ain.clw", false},
+      {"m??n.clw", "main.clw", true},
+      {"main.clw", "MAIN.clw", true},
+      {"main.clw", "main.cl", false},
+      {"a*b*c", "aXbYc", true},
+      {"a*b*c", "aXbYcZ", false},
+      {"**x", "abx", true},
+      {"sub/*.clw", "main.clw", false},
+      {"*\xE9", "caf\xC9", false},
+      {"*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MatchesMask(c.mask, c.name), c.matches) << c.mask << " vs " << c.name;
+  }
+}
+
+}  // namespace

@@ -1,1 +1,148 @@
+#include "scan/scanner.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "common/settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct LineCase {
+  const char* line;
+  Texts expected;
+};
+
+class ScannerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetRunState(); }
+  void TearDown() override { ResetRunState(); }
+
+  void ExpectTexts(const LineCase* cases, std::size_t count, bool messagesOnly) {
+    for (std::size_t i = 0; i < count; ++i) {
+      ResetRunState();
+      Settings.messagesOnly = messagesOnly;
+      ScanLine(cases[i].line);
+      EXPECT_EQ(CatalogueTexts(), cases[i].expected) << "line: " << cases[i].line;
+    }
+  }
+  template <std::size_t N>
+  void ExpectTexts(const LineCase (&cases)[N], bool messagesOnly = false) {
+    ExpectTexts(cases, N, messagesOnly);
+  }
+};
+
+TEST_F(ScannerTest, SkipsProgramMatterLines) {
+  const LineCase cases[] = {
+      {"  Access:Customer.Fetch('Customer Key')", {}},
+      {"  Access:Customer.fetch('Customer Key')", {"Customer Key"}},
+      {"  BRW1.SetFilter('Upper Name Filter')", {}},
+      {"  BRW1.setfilter('Upper Name Filter')", {"Upper Name Filter"}},
+      {"  INIMgr.Update('Window Section','Pos')", {}},
+      {"  BRW1.AddKey('By Name Key')", {}},
+      {"  MEMBER('Main Program')", {}},
+      {"  member('Main Program')", {"Main Program"}},
+      {"  INCLUDE('Equates File')", {}},
+      {"  MODULE('Library Module')", {}},
+      {"Customer FILE,DRIVER('TOPSPEED'),NAME('Customers')", {}},
+      {"Customer FILE,driver('TOPSPEED'),NAME('Customers')", {"TOPSPEED", "Customers"}},
+      {"  x = GETINI('Some Section','Entry Name')", {}},
+      {"  x = getini('Some Section','Entry Name')", {}},
+      {"  PutIni('Some Section','Entry Name')", {}},
+      // Only the code part before the first literal counts.
+      {"  x = 'Some Text' & GETINI('Sect','Entry Name')", {"Some Text", "Sect", "Entry Name"}},
+      {"  x = 'Call .Fetch( later'", {"Call .Fetch( later"}},
+  };
+  ExpectTexts(cases);
+}
+
+TEST_F(ScannerTest, EndsTheLineAtACommentOrAnAttribute) {
+  const LineCase cases[] = {
+      {"  MESSAGE('Stop here!')  ! said 'twice'", {"Stop here!"}},
+      {"  x = 1 ! 'Not this one'", {}},
+      {"  x = 'Before' ! 'Not after'", {"Before"}},
+      {"Win WINDOW('Caption Text'),FONT('Arial Font',8),ICON('App Icon'),AT(0,0)",
+       {"Caption Text"}},
+      {"  BUTTON('Ok Now'),HLP('Help Identifier'),MSG('Button Message')", {"Ok Now"}},
+      {"  IMAGE('Logo Shown'),WALLPAPER('Back Image')", {"Logo Shown"}},
+      {"  BUTTON('Ok Now'),HLP( 'Help Identifier')", {"Ok Now", "Help Identifier"}},
+      {"  BUTTON('Ok Now'),hlp('Help Identifier')", {"Ok Now", "Help Identifier"}},
+      {"FONT('Arial Narrow'),AT(0,0)", {"Arial Narrow"}},
+      {" FONT('Arial Narrow'),AT(0,0)", {}},
+  };
+  ExpectTexts(cases);
+}
+
+TEST_F(ScannerTest, ExtractsLiteralsByTheTildeAndWordlikeRules) {
+  const LineCase cases[] = {
+      {"  x = 'OK'", {"OK"}},
+      {"  x = 'It''s done'", {"It''s done"}},
+      {"  x = '' & 'Hello'", {"Hello"}},
+      {"  x = 'x' & '42' & '@n10.2' & 'A1'", {}},
+      {"  ICON = '~Resource.ico'", {}},
+      {"  x = 'Save ~changes~ now?'", {"changes"}},
+      {"  x = 'A~bc~d~ef~g'", {"bc", "ef"}},
+      {"  x = 'Open ~file'", {"file"}},
+      {"  x = 'Close~'", {}},
+      {"  x = '~Save~ or ~Load~'", {}},
+      {"  x = 'Ab~~Cd'", {}},
+      {"  x = 'Press ~12~ or ~Go~'", {"Go"}},
+      {"  x = 'Tab<9>Separated'", {"Tab<9>Separated"}},
+      // A literal not closed on its line runs to the line's end.
+      {"  MESSAGE('Please wait", {"Please wait"}},
+      {"  x = 'Press ~Enter", {"Enter"}},
+      {"  x = 'Twice' & 'Twice' & 'twice'", {"Twice", "twice"}},
+  };
+  ExpectTexts(cases);
+}
+
+TEST_F(ScannerTest, MessagesOnlyModeKeepsMessageLines) {
+  const LineCase cases[] = {
+      {"MESSAGE('Hello There','Title Bar')", {}},
+      {" MESSAGE('Hello There','Title Bar')", {"Hello There", "Title Bar"}},
+      {"\tMESSAGE('Hello There')", {}},
+      {"  IF x THEN message('Hello There').", {"Hello There"}},
+      {"  ?Prompt{PROP:Text} = 'Not A Message'", {}},
+      {"  x = 'First' & MESSAGE('Later')", {}},
+  };
+  ExpectTexts(cases, true);
+}
+
+TEST_F(ScannerTest, ScanFileCollectsInOrderOfFirstAppearance) {
+  ScopedTempDir dir;
+  WriteBytes(dir / "a.clw",
+             "  PROGRAM\r\n"
+             "Win WINDOW('Main Window'),AT(0,0)\r\n"
+             "  BUTTON('&OK'),USE(?Ok)\r\n"
+             "  BUTTON('Cancel')\r\n"
+             "  MESSAGE('Please wait while the ' &|\r\n"
+             "          'file is copied.','Cancel')\r\n");
+  ScanFile((dir / "a.clw").c_str());
+  EXPECT_EQ(CatalogueTexts(),
+            (Texts{"Main Window", "&OK", "Cancel", "Please wait while the file is copied."}));
+}
+
+TEST_F(ScannerTest, NulEndsTheLineText) {
+  ScopedTempDir dir;
+  static const char kSource[] = "  x = 'Hello\0 World' & 'More Text'\n  y = 'Next'\n";
+  WriteBytes(dir / "nul.clw", std::string(kSource, sizeof kSource - 1));
+  ScanFile((dir / "nul.clw").c_str());
+  EXPECT_EQ(CatalogueTexts(), (Texts{"Hello", "Next"}));
+}
+
+TEST_F(ScannerTest, EntriesThatAreNotRegularFilesYieldNothing) {
+  ScopedTempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe.clw").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "folder.clw");
+  ScanFile((dir / "pipe.clw").c_str());  // must not wait for a writer
+  ScanFile((dir / "folder.clw").c_str());
+  ScanFile((dir / "missing.clw").c_str());
+  EXPECT_TRUE(CatalogueTexts().empty());
+}
+
+}  // namespace

@@ -1,1 +1,221 @@
+#include "scan/text_file.h"
+
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/failure.h"
+#include "common/settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::vector<std::string> ReadAllLines(const std::string& file) {
+  TextFile text;
+  text.Open(file.c_str(), "rt");
+  std::vector<std::string> lines;
+  char buffer[kLineSize];
+  while (text.ReadLine(buffer, sizeof buffer)) lines.emplace_back(buffer);
+  return lines;
+}
+
+std::vector<std::string> LinesOf(const std::string& bytes) {
+  ScopedTempDir dir;
+  WriteBytes(dir / "source.clw", bytes);
+  return ReadAllLines(dir / "source.clw");
+}
+
+using Lines = std::vector<std::string>;
+
+struct ReadCase {
+  const char* name;
+  std::string bytes;
+  Lines expected;
+};
+
+TEST(TextFileTest, ReadsLinesWithTextModeTranslation) {
+  const std::string x999(999, 'x');
+  const ReadCase cases[] = {
+      {"empty file", "", {}},
+      {"LF ends", "one\ntwo\n", {"one", "two"}},
+      {"CR LF ends", "one\r\ntwo\r\n", {"one", "two"}},
+      {"lone CR stays", "a\rb\n", {"a\rb"}},
+      {"CR at end of file stays", "ab\r", {"ab\r"}},
+      {"CR CR LF keeps one CR", "ab\r\r\n", {"ab\r"}},
+      {"empty lines", "\n\r\n\n", {"", "", ""}},
+      {"last line without LF", "one\ntwo", {"one", "two"}},
+      {"0x1A ends the file", "one\ntw\x1Ao\nthree\n", {"one", "tw"}},
+      {"0x1A at the start",
+       "\x1A"
+       "one\n",
+       {}},
+      {"0x1A after LF", "one\n\x1A", {"one"}},
+      {"NUL ends the line's text", std::string("ab\0cd\nef\n", 9), {"ab", "ef"}},
+      {"999 characters fill a piece", x999 + "\n", {x999, ""}},
+      {"longer lines arrive in pieces", x999 + "yz\n", {x999, "yz"}},
+      {"CR LF counts as one character", std::string(998, 'x') + "\r\n", {std::string(998, 'x')}},
+      {"CR LF after a full piece", x999 + "\r\nq\n", {x999, "", "q"}},
+  };
+  for (const ReadCase& c : cases) EXPECT_EQ(LinesOf(c.bytes), c.expected) << c.name;
+}
+
+TEST(TextFileTest, JoinsContinuedLiterals) {
+  const ReadCase cases[] = {
+      {"two lines",
+       "    MESSAGE('Please wait while the ' &|\n            'file is copied.')\n",
+       {"    MESSAGE('Please wait while the file is copied.')"}},
+      {"CR LF ends", "    x = 'first ' &|\r\n      'second'\r\n", {"    x = 'first second'"}},
+      {"chain of three",
+       "    x = 'one ' &|\n  'two ' &|\n  'three'\nnext\n",
+       {"    x = 'one two three'", "next"}},
+      {"expression on the next line is dropped",
+       "    MESSAGE('Value: ' &|\n            CLIP(Name) & ' units')\n",
+       {"    MESSAGE('Value:  units')"}},
+      {"next line without a quote",
+       "    x = 'Hello ' &|\n   more\nafter\n",
+       {"    x = 'Hello ", "after"}},
+      {"marker at end of file", "    x = 'abc' &|", {"    x = 'abc"}},
+      {"marker on the last line", "    x = 'abc' &|\n", {"    x = 'abc"}},
+      {"ten characters are never joined", "   'ab' &|\n'cd'\n", {"   'ab' &|", "'cd'"}},
+      {"eleven characters are", "    'ab' &|\n'cd'\n", {"    'abcd'"}},
+      {"blank after the marker", "    x = 'abc' &| \n 'd'\n", {"    x = 'abc' &| ", " 'd'"}},
+      {"no blank before the ampersand", "    x = 'abc'&|\n 'd'\n", {"    x = 'abc'&|", " 'd'"}},
+      {"blank between ampersand and bar",
+       "    x = 'abc' & |\n 'd'\n",
+       {"    x = 'abc' & |", " 'd'"}},
+      {"stray CR after the marker", "    x = 'abc' &|\r\r\n 'd'\n", {"    x = 'abc' &|\r", " 'd'"}},
+      {"NUL hides the marker",
+       std::string("    x = 'ab\0' &|\n 'd'\n", 22),
+       {"    x = 'ab", " 'd'"}},
+  };
+  for (const ReadCase& c : cases) EXPECT_EQ(LinesOf(c.bytes), c.expected) << c.name;
+}
+
+TEST(TextFileTest, JoinedLineIsCutToTheBuffer) {
+  std::string first = "    x = '" + std::string(980, 'a') + "' &|\n";
+  std::string second = "    '" + std::string(500, 'b') + "'\n";
+  Lines lines = LinesOf(first + second + "after\n");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "    x = '" + std::string(980, 'a') + std::string(999 - 989, 'b'));
+  EXPECT_EQ(lines[1], "after");
+}
+
+// The continuation rule as it is defined: recursive, the innermost line joined first, each
+// joined line cut to the buffer. Works on text already translated (CR LF as LF, cut at 0x1A).
+class RecursiveReader {
+ public:
+  explicit RecursiveReader(std::string text) : text_(std::move(text)) {}
+
+  bool ReadLine(char* buffer, std::size_t size) {
+    if (position_ >= text_.size()) return false;
+    std::size_t count = 0;
+    while (count < size - 1 && position_ < text_.size()) {
+      char c = text_[position_++];
+      buffer[count++] = c;
+      if (c == '\n') break;
+    }
+    buffer[count] = '\0';
+    if (char* lineFeed = std::strchr(buffer, '\n')) *lineFeed = '\0';
+    std::size_t length = std::strlen(buffer);
+    if (length <= 10 || std::strcmp(buffer + length - 4, "' &|") != 0) return true;
+    buffer[length - 4] = '\0';
+    std::vector<char> next(size, '\0');
+    if (!ReadLine(next.data(), size)) return true;
+    if (const char* quote = std::strchr(next.data(), '\'')) {
+      std::strncat(buffer, quote + 1, size - 1 - std::strlen(buffer));
+    }
+    return true;
+  }
+
+ private:
+  std::string text_;
+  std::size_t position_ = 0;
+};
+
+std::string RandomSource(std::mt19937& random) {
+  static const std::string pieces[] = {"'", "' &|\n", "\n", "ab", "    ", "x", "''", "&|", " &|"};
+  std::string text;
+  int count = std::uniform_int_distribution<int>(1, 120)(random);
+  for (int i = 0; i < count; ++i) {
+    if (random() % 40 == 0) {
+      text += std::string(std::uniform_int_distribution<int>(1, 1200)(random), 'L');
+    } else {
+      text += pieces[random() % std::size(pieces)];
+    }
+  }
+  return text;
+}
+
+TEST(TextFileTest, JoinMatchesTheRecursiveDefinition) {
+  ScopedTempDir dir;
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 3000; ++round) {
+    std::string source = RandomSource(random);
+    Lines expected;
+    RecursiveReader reference(source);
+    char buffer[kLineSize];
+    while (reference.ReadLine(buffer, sizeof buffer)) expected.emplace_back(buffer);
+    WriteBytes(dir / "source.clw", source);
+    ASSERT_EQ(ReadAllLines(dir / "source.clw"), expected) << "source: " << source;
+  }
+}
+
+TEST(TextFileTest, MillionContinuedLinesJoinWithoutRecursion) {
+  ScopedTempDir dir;
+  std::string chain;
+  for (int i = 0; i < 1000000; ++i) chain += "    'abc' &|\n";
+  WriteBytes(dir / "quoted.clw", chain + "    'end'\nafter\n");
+  std::string expected = "    'abc";
+  while (expected.size() < kMaxLineLength) expected += "abc";
+  expected.resize(kMaxLineLength);
+  EXPECT_EQ(ReadAllLines(dir / "quoted.clw"), (Lines{expected, "after"}));
+
+  // Continuations without a quote of their own leave every level waiting for one.
+  std::string unquoted;
+  for (int i = 0; i < 1000000; ++i) unquoted += "    xxxxxx' &|\n";
+  WriteBytes(dir / "unquoted.clw", unquoted + "   'end'\n");
+  EXPECT_EQ(ReadAllLines(dir / "unquoted.clw"), Lines{"    xxxxxx"});
+}
+
+TEST(TextFileTest, UnreadableFilesDeliverNoLine) {
+  ScopedTempDir dir;
+  char buffer[kLineSize];
+  TextFile never;
+  EXPECT_FALSE(never.ReadLine(buffer, sizeof buffer));
+  TextFile missing;
+  missing.Open((dir / "missing.clw").c_str(), "rt");
+  EXPECT_FALSE(missing.IsOpen());
+  EXPECT_FALSE(missing.ReadLine(buffer, sizeof buffer));
+  TextFile directory;
+  directory.Open(dir.path().c_str(), "rt");
+  EXPECT_FALSE(directory.ReadLine(buffer, sizeof buffer));
+}
+
+TEST(TextFileTest, WritesEveryLineFeedAsCrLf) {
+  ScopedTempDir dir;
+  {
+    TextFile out;
+    out.Open((dir / "out.txt").c_str(), "wt");
+    ASSERT_TRUE(out.IsOpen());
+    out.WriteLine("first");
+    out.WriteLine("");
+    out.WriteLine("two\nparts");
+    EXPECT_TRUE(out.Close());
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "first\r\n\r\ntwo\r\nparts\r\n");
+}
+
+TEST(TextFileTest, WritingToAClosedFileFails) {
+  TextFile out;
+  try {
+    out.WriteLine("text");
+    FAIL() << "no Failure raised";
+  } catch (const Failure& failure) {
+    EXPECT_STREQ(failure.what(), "Error writing to file");
+  }
+}
+
+}  // namespace

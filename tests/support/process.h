@@ -1,5 +1,5 @@
 // Runs the built quotex executable as a user would, in a chosen directory, and captures what it
-// prints on standard output and its exit status.
+// prints on standard output, what it writes to its terminal, and its exit status.
 #pragma once
 
 #include <filesystem>
@@ -7,14 +7,24 @@
 #include <vector>
 
 struct ProcessResult {
-  int status = -1;     // exit status, or -1 when the process did not exit normally
-  std::string output;  // everything written to standard output
+  int status = -1;      // exit status, or -1 when the process did not exit normally
+  std::string output;   // everything written to standard output
+  std::string console;  // everything written to the terminal (with ProcessOptions::onTerminal)
+};
+
+struct ProcessOptions {
+  // Give the process a pseudo-terminal as its controlling terminal (in raw mode, so its bytes
+  // arrive unchanged); standard output still goes to a pipe of its own.
+  bool onTerminal = false;
+  // Limit the size of the files the process writes (RLIMIT_FSIZE), in bytes; 0 for no limit.
+  long fileSizeLimit = 0;
 };
 
 // The path of the quotex executable under test.
 std::string QuotexPath();
 
-// Runs quotex with `arguments` in `directory`, without a controlling terminal (so the console
-// texts are dropped) and with standard input closed.
+// Runs quotex with `arguments` in `directory`, with standard input closed. Without
+// `options.onTerminal` it has no controlling terminal, so the console texts are dropped.
 ProcessResult RunQuotex(const std::filesystem::path& directory,
-                        const std::vector<std::string>& arguments);
+                        const std::vector<std::string>& arguments,
+                        const ProcessOptions& options = {});

@@ -1,42 +1,94 @@
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include "support/process.h"
+
+namespace {
+
+// In the child: sets up standard input and output, the limits and the directory, then becomes
+// quotex.
+[[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
+                             const std::vector<std::string>& arguments,
+                             const ProcessOptions& options) {
+  dup2(outputPipe, STDOUT_FILENO);
+  close(outputPipe);
+  int nothing = open("/dev/null", O_RDONLY);
+  dup2(nothing, STDIN_FILENO);
+  if (options.fileSizeLimit > 0) {
+    // A write beyond the limit then fails with EFBIG instead of killing the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
+                 static_cast<rlim_t>(options.fileSizeLimit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  if (chdir(directory.c_str()) != 0) _exit(127);
+  std::string program = QuotexPath();
+  std::vector<std::string> copies(arguments);
+  std::vector<char*> argv{program.data()};
+  for (std::string& argument : copies) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
+}
+
+// Appends what `fd` has to `text`; false once it has ended (end of file, or EIO from a
+// terminal whose other side has closed).
+bool ReadAvailable(int fd, std::string& text) {
+  char chunk[4096];
+  ssize_t got = read(fd, chunk, sizeof chunk);
+  if (got <= 0) return false;
+  text.append(chunk, static_cast<std::size_t>(got));
+  return true;
+}
+
+// Reads standard output and, when there is one, the terminal until both have ended.
+void CollectOutput(int output, int terminal, ProcessResult& result) {
+  pollfd fds[2] = {{output, POLLIN, 0}, {terminal, POLLIN, 0}};
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    if (poll(fds, 2, -1) < 0) std::abort();
+    if (fds[0].revents != 0 && !ReadAvailable(output, result.output)) fds[0].fd = -1;
+    if (fds[1].revents != 0 && !ReadAvailable(terminal, result.console)) fds[1].fd = -1;
+  }
+}
+
+}  // namespace
 
 std::string QuotexPath() {
   return QUOTEX_EXECUTABLE;
 }
 
 ProcessResult RunQuotex(const std::filesystem::path& directory,
-                        const std::vector<std::string>& arguments) {
+                        const std::vector<std::string>& arguments, const ProcessOptions& options) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
-  std::string program = QuotexPath();
-  pid_t child = fork();
+  int terminal = -1;
+  pid_t child;
+  if (options.onTerminal) {
+    termios raw{};
+    cfmakeraw(&raw);
+    child = forkpty(&terminal, nullptr, &raw, nullptr);
+  } else {
+    child = fork();
+    if (child == 0) setsid();  // no controlling terminal: the console texts are dropped
+  }
+  if (child < 0) std::abort();
   if (child == 0) {
-    setsid();  // no controlling terminal: the console texts are dropped
-    dup2(pipeEnds[1], STDOUT_FILENO);
     close(pipeEnds[0]);
-    close(pipeEnds[1]);
-    int nothing = open("/dev/null", O_RDONLY);
-    dup2(nothing, STDIN_FILENO);
-    if (chdir(directory.c_str()) != 0) _exit(127);
-    std::vector<char*> argv{program.data()};
-    std::vector<std::string> copies(arguments);
-    for (std::string& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    ExecQuotex(pipeEnds[1], directory, arguments, options);
   }
   close(pipeEnds[1]);
   ProcessResult result;
-  char chunk[4096];
-  ssize_t got;
-  while ((got = read(pipeEnds[0], chunk, sizeof chunk)) > 0) result.output.append(chunk, got);
+  CollectOutput(pipeEnds[0], terminal, result);
   close(pipeEnds[0]);
+  if (terminal >= 0) close(terminal);
   int status = 0;
   waitpid(child, &status, 0);
   if (WIFEXITED(status)) result.status = WEXITSTATUS(status);

@@ -1,0 +1,71 @@
+// Shared ground of the end-to-end tests: a fresh directory per test to run quotex in, the
+// program's fixed console texts, and readers for what a run leaves behind.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/process.h"
+#include "support/test_support.h"
+
+inline constexpr char kBanner[] = "\n\nQuotex 1.00 (990522)\n\n\n";
+inline constexpr char kUsage[] =
+    "\tUsage: QUOTEX FILEMASK OUTPUTFILE [/M]\n\n"
+    "\tWhere:\n"
+    "\t\tFILEMASK        the files being scanned\n"
+    "\t\tOUTPUTFILE      Name and path of outputfile \n"
+    "\t\tSwitch M        Only show texts in MESSAGES\n";
+inline constexpr char kDirectoryMessage[] = "You can only scan files in the current directory.\n";
+inline constexpr char kNoFiles[] = "No files in current directory!\n";
+inline constexpr char kNameTooLong[] = "Output file name too long (at most 103 characters).\n";
+
+using Arguments = std::vector<std::string>;
+using Texts = std::vector<std::string>;
+
+class E2eTest : public ::testing::Test {
+ protected:
+  const std::filesystem::path& Dir() const { return dir_.path(); }
+
+  void WriteFile(std::string_view name, std::string_view content) const {
+    WriteBytes(dir_ / name, content);
+  }
+  void MakeDirectory(std::string_view name) const {
+    std::filesystem::create_directory(dir_ / name);
+  }
+  ProcessResult Run(const Arguments& arguments, const ProcessOptions& options = {}) const {
+    return RunQuotex(Dir(), arguments, options);
+  }
+
+  // Every path under the directory, relative to it, sorted.
+  std::vector<std::string> Tree() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Dir())) {
+      paths.push_back(entry.path().lexically_relative(Dir()).string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+  }
+
+  // The lines of an output file, each of which must end in CR LF.
+  Texts Lines(std::string_view name) const {
+    std::string bytes = ReadBytes(dir_ / name);
+    Texts lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+      std::size_t end = bytes.find("\r\n", start);
+      EXPECT_NE(end, std::string::npos) << name << " has a line without CR LF";
+      if (end == std::string::npos) break;
+      lines.push_back(bytes.substr(start, end - start));
+      start = end + 2;
+    }
+    return lines;
+  }
+
+ private:
+  ScopedTempDir dir_;
+};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -10,6 +11,9 @@
 #include "support/test_support.h"
 
 namespace {
+
+// Each entry's name and the name it is opened under.
+using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // The search works on the current directory: each test moves into a fresh one and back.
 class Win32SearchTest : public ::testing::Test {
@@ -19,9 +23,9 @@ class Win32SearchTest : public ::testing::Test {
   }
   ~Win32SearchTest() override { std::filesystem::current_path(previous_); }
 
-  // Every name the search yields for `mask`, in the order given, with its open name.
-  static std::vector<std::pair<std::string, std::string>> Search(const char* mask) {
-    std::vector<std::pair<std::string, std::string>> entries;
+  // Every entry the search yields for `mask`, in the order given.
+  static Entries Search(const char* mask) {
+    Entries entries;
     DirectorySearch search;
     if (!search.First(mask)) return entries;
     do {
@@ -35,8 +39,6 @@ class Win32SearchTest : public ::testing::Test {
   ScopedTempDir dir_;
   std::filesystem::path previous_;
 };
-
-using Entries = std::vector<std::pair<std::string, std::string>>;
 
 Entries Sorted(Entries entries) {
   std::sort(entries.begin(), entries.end());

@@ -19,7 +19,10 @@ std::filesystem::path MakeFreshDirectory() {
   const std::filesystem::path base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path candidate = base / ("quotex-test-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate)) return candidate;
+    if (std::filesystem::create_directory(candidate)) {
+      std::filesystem::permissions(candidate, std::filesystem::perms::owner_all);  // as mkdtemp
+      return candidate;
+    }
   }
   std::abort();
 }

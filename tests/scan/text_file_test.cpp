@@ -190,7 +190,7 @@ TEST(TextFileTest, UnreadableFilesDeliverNoLine) {
   EXPECT_FALSE(missing.IsOpen());
   EXPECT_FALSE(missing.ReadLine(buffer, sizeof buffer));
   TextFile directory;
-  directory.Open(dir.path().c_str(), "rt");
+  directory.Open(dir.path().string().c_str(), "rt");
   EXPECT_FALSE(directory.ReadLine(buffer, sizeof buffer));
 }
 

@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include <cstring>
+#include <new>
 
 #include "common/ascii.h"
 
@@ -8,20 +9,25 @@
 TextIndex Index;
 TextList List;
 
-OwnedText::OwnedText(std::string_view text)
-    : text_(std::make_unique<char[]>(text.size() + 1)), length_(text.size()) {
-  std::memcpy(text_.get(), text.data(), text.size());
-  text_[text.size()] = '\0';
+StoredText::StoredText(Arena& arena, std::string_view text) : length_(text.size()) {
+  char* copy = static_cast<char*>(arena.Allocate(text.size() + 1, 1));
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  text_ = copy;
 }
 
-void TextList::Append(std::unique_ptr<TextListNode> node) {
-  TextListNode* added = node.release();
+TextListNode* TextList::MakeNode(std::string_view text) {
+  return new (arena_.Allocate(sizeof(TextListNode), alignof(TextListNode)))
+      TextListNode(arena_, text);
+}
+
+void TextList::Append(TextListNode* node) {
   if (last_ == nullptr) {
-    first_ = added;
+    first_ = node;
   } else {
-    last_->next = added;
+    last_->next = node;
   }
-  last_ = cursor_ = added;
+  last_ = cursor_ = node;
 }
 
 std::size_t TextList::Count() const {
@@ -43,54 +49,57 @@ void TextList::Clear() {
   // Iteratively: a recursive teardown of a long list would exhaust the stack.
   while (first_ != nullptr) {
     TextListNode* next = first_->next;
-    delete first_;
+    first_->~TextListNode();
     first_ = next;
   }
   last_ = cursor_ = nullptr;
+  arena_.Release();
 }
 
-TextIndex::TextIndex() : buckets_(std::make_unique<KeyedEntry*[]>(kBucketCount)) {}
+TextIndex::TextIndex() : buckets_(std::make_unique<std::vector<Slot>[]>(kBucketCount)) {}
 
 std::uint32_t HashText(std::string_view text) {
-  std::uint32_t h = 0;
+  // Each step makes h = (h << 4) + byte and folds the top four bits, when set, back into bits 4
+  // to 7 while clearing them. Carried here as h << 4, which loses nothing (h stays below 2^28):
+  // the fold then needs one step fewer per byte, and the bytes of a text come one after another.
+  std::uint32_t shifted = 0;
   for (char c : text) {
-    h = (h << 4) +
-        static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
-    std::uint32_t g = h & 0xF0000000u;
-    if (g != 0) h = (h & 0x0FFFFFFFu) ^ (g >> 24);
+    std::uint32_t t = shifted + static_cast<std::uint32_t>(
+                                    static_cast<std::int32_t>(static_cast<signed char>(c)));
+    shifted = (t << 4) ^ ((t >> 20) & 0xF00u);
   }
-  return h;
+  return shifted >> 4;
 }
 
 KeyedEntry* TextIndex::Find(std::string_view key) const {
-  for (KeyedEntry* entry = buckets_[BucketOf(key)]; entry != nullptr; entry = entry->next) {
-    if (entry->key.view() == key) return entry;
+  std::uint32_t hash = HashText(key);
+  for (const Slot& slot : buckets_[hash % kBucketCount]) {
+    if (slot.hash == hash && slot.entry->key.view() == key) return slot.entry;
   }
   return nullptr;
 }
 
-void TextIndex::Insert(std::unique_ptr<KeyedEntry> entry) {
-  KeyedEntry** link = &buckets_[BucketOf(entry->key.view())];
-  while (*link != nullptr) link = &(*link)->next;
-  *link = entry.release();
+void TextIndex::Insert(std::string_view key) {
+  KeyedEntry* entry =
+      new (arena_.Allocate(sizeof(KeyedEntry), alignof(KeyedEntry))) KeyedEntry(arena_, key);
+  std::uint32_t hash = HashText(key);
+  // Should the bucket fail to grow, the entry stays unused in the arena; it holds nothing else.
+  buckets_[hash % kBucketCount].push_back(Slot{hash, entry});
 }
 
 void TextIndex::Clear() {
   for (std::size_t bucket = 0; bucket < kBucketCount; ++bucket) {
-    while (buckets_[bucket] != nullptr) {
-      KeyedEntry* next = buckets_[bucket]->next;
-      delete buckets_[bucket];
-      buckets_[bucket] = next;
-    }
+    for (const Slot& slot : buckets_[bucket]) slot.entry->~KeyedEntry();
+    buckets_[bucket].clear();
   }
+  arena_.Release();
 }
 
 void AddText(std::string_view text) {
   if (Index.Find(text) != nullptr || !IsWordlike(text)) return;
-  // Both copies are made before either is linked in, so running out of memory leaves the
-  // catalogue as it was.
-  auto node = std::make_unique<TextListNode>(text);
-  auto entry = std::make_unique<KeyedEntry>(text);
-  List.Append(std::move(node));
-  Index.Insert(std::move(entry));
+  // The node is made before the entry is inserted and linked in only after it, so running out of
+  // memory leaves the catalogue as it was.
+  TextListNode* node = List.MakeNode(text);
+  Index.Insert(text);
+  List.Append(node);
 }

@@ -7,29 +7,32 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
-// A heap copy of a text, NUL-terminated, owned by whoever holds it.
-class OwnedText {
+#include "catalogue/arena.h"
+
+// A copy of a text, NUL-terminated, stored in the arena of the container that holds it.
+class StoredText {
  public:
-  explicit OwnedText(std::string_view text);
-  const char* c_str() const { return text_.get(); }
-  std::string_view view() const { return {text_.get(), length_}; }
+  StoredText(Arena& arena, std::string_view text);
+  const char* c_str() const { return text_; }
+  std::string_view view() const { return {text_, length_}; }
 
  private:
-  std::unique_ptr<char[]> text_;
+  const char* text_;
   std::size_t length_;
 };
 
-class TextListNode {
+class TextListNode final {
  public:
-  explicit TextListNode(std::string_view text) : text(text) {}
+  TextListNode(Arena& arena, std::string_view text) : text(arena, text) {}
   virtual ~TextListNode() = default;
 
   TextListNode* next = nullptr;
-  OwnedText text;
+  StoredText text;
 };
 
-// The texts in the order they were first met.
+// The texts in the order they were first met. The list owns its nodes and their texts.
 class TextList {
  public:
   TextList() = default;
@@ -37,8 +40,10 @@ class TextList {
   TextList& operator=(const TextList&) = delete;
   virtual ~TextList() { Clear(); }
 
-  // Takes ownership of the node and links it after the last one.
-  void Append(std::unique_ptr<TextListNode> node);
+  // Makes a node holding a copy of `text`, not linked in yet.
+  TextListNode* MakeNode(std::string_view text);
+  // Links a node made by MakeNode after the last one.
+  void Append(TextListNode* node);
   // The number of nodes, found by walking the list.
   std::size_t Count() const;
   // The walk: First() puts the cursor on the first node, Next() moves it on; both return the
@@ -49,21 +54,25 @@ class TextList {
   void Clear();
 
  private:
+  Arena arena_;
   TextListNode* first_ = nullptr;
   TextListNode* last_ = nullptr;
   TextListNode* cursor_ = nullptr;
 };
 
-class KeyedEntry {
+class KeyedEntry final {
  public:
-  explicit KeyedEntry(std::string_view key) : key(key) {}
+  KeyedEntry(Arena& arena, std::string_view key) : key(arena, key) {}
   virtual ~KeyedEntry() = default;
 
-  KeyedEntry* next = nullptr;
-  OwnedText key;
+  StoredText key;
 };
 
-// A hash table of texts with a fixed number of buckets that never grows.
+// A hash table of texts with a fixed number of buckets that never grows. Each bucket holds its
+// entries in insertion order, in one array together with their keys' hashes, so a lookup
+// compares the hashes side by side and touches an entry only when its hash matches: with tens of
+// entries per bucket, a chain of linked entries would cost a cache miss for every one of them.
+// The index owns its entries and their keys.
 class TextIndex {
  public:
   static constexpr std::size_t kBucketCount = 10007;
@@ -75,13 +84,20 @@ class TextIndex {
 
   // The entry whose key equals `key` byte for byte, or none.
   KeyedEntry* Find(std::string_view key) const;
-  // Adds the entry after the last one of its key's bucket, without looking for an equal key.
-  void Insert(std::unique_ptr<KeyedEntry> entry);
+  // Adds an entry holding a copy of `key` after the last one of its key's bucket, without
+  // looking for an equal key. When it fails, the index is as it was.
+  void Insert(std::string_view key);
   // Destroys every entry and leaves every bucket empty.
   void Clear();
 
  private:
-  std::unique_ptr<KeyedEntry*[]> buckets_;
+  struct Slot {
+    std::uint32_t hash;
+    KeyedEntry* entry;
+  };
+
+  Arena arena_;
+  std::unique_ptr<std::vector<Slot>[]> buckets_;
 };
 
 // The ELF hash with every byte taken as a signed 8-bit value.

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "catalogue/catalogue.h"
 #include "common/ascii.h"
@@ -33,10 +34,27 @@ const char* CreationName(const char* givenBase, const char* upperName) {
                        upperName + directoryLength);
 }
 
-// Copies a text into a line buffer, converted for one file.
+// Copies a text into a line buffer (as much of it as a line holds), converted for one file.
 void PrepareLine(char (&work)[kLineSize], const char* text, char tabReplacement) {
-  std::snprintf(work, sizeof work, "%s", text);
+  const void* end = std::memchr(text, '\0', kMaxLineLength);
+  std::size_t length = end != nullptr
+                           ? static_cast<std::size_t>(static_cast<const char*>(end) - text)
+                           : kMaxLineLength;
+  std::memcpy(work, text, length);
+  work[length] = '\0';
   ConvertTab(work, tabReplacement);
+}
+
+// The line `before`, the converted text, `after`: made by hand rather than through
+// FormatScratch, since it is made for every text.
+const char* FrameLine(char (&line)[kLineSize + 32], std::string_view before, const char* work,
+                      std::string_view after) {
+  std::size_t length = std::strlen(work);
+  std::memcpy(line, before.data(), before.size());
+  std::memcpy(line + before.size(), work, length);
+  std::memcpy(line + before.size() + length, after.data(), after.size());
+  line[before.size() + length + after.size()] = '\0';
+  return line;
 }
 
 }  // namespace
@@ -80,14 +98,14 @@ void WriteOutputs() {
   std::to_chars(count, count + sizeof count - 1, List.Count());
   CrtFile.WriteLine(FormatScratch("Items      USHORT(%s)", count));
   char work[kLineSize];
+  char line[kLineSize + 32];
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     const char* text = node->text.c_str();
-    PrepareLine(work, text, '~');
-    BasFile.WriteLine(FormatScratch("\"%s\", \"\"", work));
-    PrepareLine(work, text, '~');
+    PrepareLine(work, text, '~');  // the BAS and the LST line convert alike
+    BasFile.WriteLine(FrameLine(line, "\"", work, "\", \"\""));
     LstFile.WriteLine(work);
     PrepareLine(work, text, '\t');
-    CrtFile.WriteLine(FormatScratch("           PSTRING('%s')", work));
+    CrtFile.WriteLine(FrameLine(line, "           PSTRING('", work, "')"));
     CrtFile.WriteLine("           PSTRING('')");
   }
   CrtFile.WriteLine("   END");

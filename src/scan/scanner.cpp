@@ -1,6 +1,7 @@
 #include "scan/scanner.h"
 
-#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -26,34 +27,110 @@ constexpr std::string_view kMessageKeyword = " MESSAGE";
 // it and the rest of its line are dropped.
 constexpr std::string_view kAttributeKeywords[] = {"HLP(", "FONT(", "ICON(", "WALLPAPER("};
 
+// Whether `keyword` stands in `text` just before position `end`, compared as written. Compared
+// from the end, where the keywords that share their last character differ soonest.
+bool EndsAt(std::string_view text, std::size_t end, std::string_view keyword) {
+  if (end < keyword.size()) return false;
+  const char* last = text.data() + end - 1;
+  for (std::size_t i = 1; i <= keyword.size(); ++i) {
+    if (last[1 - i] != keyword[keyword.size() - i]) return false;
+  }
+  return true;
+}
+
+// The same, comparing the upper-cased text with an upper-case keyword.
+bool EndsAtUpperCased(std::string_view text, std::size_t end, std::string_view keyword) {
+  if (end < keyword.size()) return false;
+  const char* last = text.data() + end - 1;
+  for (std::size_t i = 1; i <= keyword.size(); ++i) {
+    if (UpperAscii(last[1 - i]) != keyword[keyword.size() - i]) return false;
+  }
+  return true;
+}
+
 template <std::size_t N>
-bool ContainsAny(std::string_view text, const std::string_view (&keywords)[N]) {
+bool AnyEndsAt(std::string_view text, std::size_t end, const std::string_view (&keywords)[N]) {
   for (std::string_view keyword : keywords) {
-    if (text.find(keyword) != std::string_view::npos) return true;
+    if (EndsAt(text, end, keyword)) return true;
   }
   return false;
 }
 
-// Whether `keyword` (in upper case) occurs in `text` once the text is upper-cased.
-bool ContainsUpperCased(std::string_view text, std::string_view keyword) {
-  auto sameUpperCased = [](char c, char upper) { return UpperAscii(c) == upper; };
-  return std::search(text.begin(), text.end(), keyword.begin(), keyword.end(), sameUpperCased) !=
-         text.end();
+template <std::size_t N>
+bool AnyEndsAtUpperCased(std::string_view text, std::size_t end,
+                         const std::string_view (&keywords)[N]) {
+  for (std::string_view keyword : keywords) {
+    if (EndsAtUpperCased(text, end, keyword)) return true;
+  }
+  return false;
 }
 
-// Whether the line's code part marks it as one to skip. It is compared in place, so a code part
-// of any length is safe.
+// The code part is walked once, and a group of keywords is tested only where a character stands
+// that ends one of them (in either case for the upper-cased tests).
+// The characters before the last one of the exact keywords are marked too: few characters that
+// end one of them also follow one of those.
+enum KeywordGroup : unsigned char {
+  kExactSkip = 1,
+  kUpperSkip = 2,
+  kMessage = 4,
+  kBeforeExactSkipEnd = 8,
+};
+constexpr std::array<unsigned char, 256> kKeywordEnds = [] {
+  std::array<unsigned char, 256> ends{};
+  auto mark = [&ends](char c, KeywordGroup group) { ends[static_cast<unsigned char>(c)] |= group; };
+  auto markBothCases = [&mark](char upper, KeywordGroup group) {
+    mark(upper, group);
+    mark(static_cast<char>(upper - 'A' + 'a'), group);
+  };
+  for (std::string_view keyword : kExactSkipKeywords) {
+    mark(keyword.back(), kExactSkip);
+    mark(keyword[keyword.size() - 2], kBeforeExactSkipEnd);
+  }
+  for (std::string_view keyword : kUpperSkipKeywords) markBothCases(keyword.back(), kUpperSkip);
+  markBothCases(kMessageKeyword.back(), kMessage);
+  return ends;
+}();
+
+// Whether the line's code part marks it as one to skip.
 bool IsSkippedLine(const char* line, std::size_t codeLength) {
   std::string_view code(line, codeLength);
-  if (ContainsAny(code, kExactSkipKeywords)) return true;
-  for (std::string_view keyword : kUpperSkipKeywords) {
-    if (ContainsUpperCased(code, keyword)) return true;
+  bool messageWanted = Settings.messagesOnly;
+  const unsigned char tested = kExactSkip | kUpperSkip | (messageWanted ? kMessage : 0);
+  const char* at = line;
+  // The indentation holds no keyword's end; it is passed over eight blanks at a time.
+  for (std::uint64_t word; line + codeLength - at >= 8; at += 8) {
+    std::memcpy(&word, at, 8);
+    if (word != 0x2020202020202020u) break;
   }
-  return Settings.messagesOnly && !ContainsUpperCased(code, kMessageKeyword);
+  for (; at != line + codeLength; ++at) {
+    unsigned char groups = kKeywordEnds[static_cast<unsigned char>(*at)];
+    if ((groups & tested) == 0) continue;
+    std::size_t end = static_cast<std::size_t>(at - line) + 1;
+    if ((groups & kExactSkip) && at != line &&
+        (kKeywordEnds[static_cast<unsigned char>(at[-1])] & kBeforeExactSkipEnd) &&
+        AnyEndsAt(code, end, kExactSkipKeywords)) {
+      return true;
+    }
+    if ((groups & kUpperSkip) && AnyEndsAtUpperCased(code, end, kUpperSkipKeywords)) return true;
+    if ((groups & kMessage) && messageWanted) {
+      messageWanted = !EndsAtUpperCased(code, end, kMessageKeyword);
+    }
+  }
+  return messageWanted;
 }
+
+template <std::size_t N>
+constexpr bool AllEndInParenthesis(const std::string_view (&keywords)[N]) {
+  for (std::string_view keyword : keywords) {
+    if (keyword.back() != '(') return false;
+  }
+  return true;
+}
+static_assert(AllEndInParenthesis(kAttributeKeywords));
 
 // A keyword counts only when at least one character stands before it on the line.
 bool FollowsAttributeKeyword(const char* line, std::size_t quote) {
+  if (quote == 0 || line[quote - 1] != '(') return false;
   for (std::string_view keyword : kAttributeKeywords) {
     if (quote > keyword.size() &&
         std::string_view(line + quote - keyword.size(), keyword.size()) == keyword) {
@@ -84,18 +161,19 @@ bool IsScannable(const char* fileName) {
 }  // namespace
 
 std::size_t ExtractLiteral(const char* line, std::size_t quote) {
-  std::size_t position = quote + 1;
+  const char* end = line + quote + 1;
   for (;;) {
-    if (line[position] == '\0') break;  // not closed on this line: runs to its end
-    if (line[position] == '\'') {
-      if (line[position + 1] != '\'') break;
-      position += 2;  // a doubled quote stays in the content
-      continue;
+    end = std::strchr(end, '\'');
+    if (end == nullptr) {  // not closed on this line: runs to its end
+      end = line + quote + 1;
+      end += std::strlen(end);
+      break;
     }
-    ++position;
+    if (end[1] != '\'') break;
+    end += 2;  // a doubled quote stays in the content
   }
-  std::string_view content(line + quote + 1, position - quote - 1);
-  std::size_t next = line[position] == '\0' ? position : position + 1;
+  std::string_view content(line + quote + 1, static_cast<std::size_t>(end - line) - quote - 1);
+  std::size_t next = static_cast<std::size_t>(end - line) + (*end == '\0' ? 0 : 1);
 
   if (content.empty() || content.front() == '~' || !IsWordlike(content)) return next;
   std::size_t tilde = content.find('~');
@@ -108,19 +186,21 @@ std::size_t ExtractLiteral(const char* line, std::size_t quote) {
 }
 
 void ScanLine(const char* line) {
-  const char* firstQuote = std::strchr(line, '\'');
-  if (firstQuote == nullptr) return;
-  if (IsSkippedLine(line, static_cast<std::size_t>(firstQuote - line))) return;
+  const char* quote = std::strchr(line, '\'');
+  if (quote == nullptr) return;
+  if (IsSkippedLine(line, static_cast<std::size_t>(quote - line))) return;
 
-  std::size_t position = 0;
+  // The first comment mark at or after the scan position; found again only once the scan has
+  // passed it, inside a literal.
+  const char* comment = std::strchr(line, '!');
   for (;;) {
-    const char* quote = std::strchr(line + position, '\'');
-    const char* comment = std::strchr(line + position, '!');
     if (comment != nullptr && (quote == nullptr || comment < quote)) return;
     if (quote == nullptr) return;
     std::size_t quotePosition = static_cast<std::size_t>(quote - line);
     if (FollowsAttributeKeyword(line, quotePosition)) return;
-    position = ExtractLiteral(line, quotePosition);
+    const char* next = line + ExtractLiteral(line, quotePosition);
+    quote = std::strchr(next, '\'');
+    if (comment != nullptr && comment < next) comment = std::strchr(next, '!');
   }
 }
 
@@ -129,5 +209,11 @@ void ScanFile(const char* fileName) {
   TextFile file;
   file.Open(fileName, "rt");
   char line[kLineSize];
-  while (file.ReadLine(line, sizeof line)) ScanLine(line);
+  // A line without a quote yields nothing, and most lines of a source have none: they are
+  // passed over in the read block without being delivered.
+  for (;;) {
+    file.SkipLinesWithout('\'');
+    if (!file.ReadLine(line, sizeof line)) return;
+    ScanLine(line);
+  }
 }

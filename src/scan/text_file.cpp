@@ -1,6 +1,7 @@
 #include "scan/text_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,26 @@ constexpr char kMarker[] = "' &|";
 constexpr std::size_t kMarkerLength = sizeof kMarker - 1;
 // Lines this short are never joined, whatever they end in.
 constexpr std::size_t kLongestUnjoinedLine = 10;
+
+// Whether one of the eight bytes of `word` equals `byte` (the classic test for a zero byte, made
+// after the wanted byte has been turned into zero).
+bool HoldsByte(std::uint64_t word, unsigned char byte) {
+  constexpr std::uint64_t kLow = 0x0101010101010101u;
+  constexpr std::uint64_t kHigh = 0x8080808080808080u;
+  std::uint64_t zeroed = word ^ (kLow * byte);
+  return ((zeroed - kLow) & ~zeroed & kHigh) != 0;
+}
+
+// The start of the line that holds position `at`: just after the last line feed before it, or
+// `begin`. Steps back eight bytes at a time while they hold no line feed.
+const char* StartOfLine(const char* begin, const char* at) {
+  for (std::uint64_t word; at - begin >= 8; at -= 8) {
+    std::memcpy(&word, at - 8, 8);
+    if (HoldsByte(word, '\n')) break;
+  }
+  while (at > begin && at[-1] != '\n') --at;
+  return at;
+}
 
 bool EndsInMarker(const char* line, std::size_t length) {
   return length > kLongestUnjoinedLine &&
@@ -90,51 +111,60 @@ class ContinuationJoin {
 }  // namespace
 
 TextFile::~TextFile() {
-  if (stream_ != nullptr) std::fclose(stream_);
+  Close();  // a write error that shows only now is not reported
 }
 
 void TextFile::Open(const char* name, const char* mode) {
   Close();
   std::size_t size = std::strlen(name) + 1;
-  name_ = std::make_unique<char[]>(size);
+  name_ = std::make_unique_for_overwrite<char[]>(size);
   std::memcpy(name_.get(), name, size);
   writing_ = mode[0] == 'w';
   pos_ = end_ = 0;
   atEnd_ = false;
   stream_ = std::fopen(name, writing_ ? "wb" : "rb");
   if (stream_ == nullptr) return;
-  if (writing_) {
-    std::setvbuf(stream_, nullptr, _IOFBF, kBufferSize);
-  } else {
-    // Reading goes through our own block of the same size, so the stream needs none. Only the
-    // bytes read into it are ever looked at, so it is not cleared: every file scanned opens one.
-    std::setvbuf(stream_, nullptr, _IONBF, 0);
-    if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
-  }
+  // Reading and writing go through our own block, so the stream needs no buffer of its own.
+  std::setvbuf(stream_, nullptr, _IONBF, 0);
+  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
 }
 
 bool TextFile::Close() {
   if (stream_ == nullptr) return true;
   bool ok = true;
-  if (writing_) ok = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+  if (writing_) ok = WriteBlock() && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
   return ok;
 }
 
 void TextFile::WriteLine(const char* text) {
-  static constexpr char kLineEnd[] = "\r\n";
+  if (stream_ == nullptr || !writing_) throw Failure(kWriteError);
   for (;;) {
     const char* lineFeed = std::strchr(text, '\n');
     std::size_t length =
         lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - text) : std::strlen(text);
-    if (stream_ == nullptr || std::fwrite(text, 1, length, stream_) != length ||
-        std::fwrite(kLineEnd, 1, 2, stream_) != 2) {
-      throw Failure(kWriteError);
-    }
+    Put(text, length);
+    Put("\r\n", 2);
     if (lineFeed == nullptr) return;
     text = lineFeed + 1;
   }
+}
+
+void TextFile::Put(const char* bytes, std::size_t length) {
+  if (end_ + length > kBufferSize && !WriteBlock()) throw Failure(kWriteError);
+  if (length > kBufferSize) {
+    if (std::fwrite(bytes, 1, length, stream_) != length) throw Failure(kWriteError);
+    return;
+  }
+  std::memcpy(block_.get() + end_, bytes, length);
+  end_ += length;
+}
+
+bool TextFile::WriteBlock() {
+  std::size_t length = end_;
+  end_ = 0;
+  return std::fwrite(block_.get(), 1, length, stream_) == length;
 }
 
 bool TextFile::Refill(std::size_t keep) {
@@ -189,6 +219,20 @@ std::size_t TextFile::ReadPiece(char* buffer, std::size_t limit) {
   }
   buffer[count] = '\0';
   return count;
+}
+
+void TextFile::SkipLinesWithout(char mark) {
+  if (stream_ == nullptr || writing_) return;
+  for (;;) {
+    if (pos_ == end_ && !Refill(0)) return;
+    const char* start = block_.get() + pos_;
+    std::size_t available = end_ - pos_;
+    const char* found = static_cast<const char*>(std::memchr(start, mark, available));
+    // A position just after a line feed always starts a piece, so the lines before it can go.
+    const char* lineStart = StartOfLine(start, found != nullptr ? found : start + available);
+    pos_ += static_cast<std::size_t>(lineStart - start);
+    if (found != nullptr || pos_ != end_) return;
+  }
 }
 
 bool TextFile::ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& length) {

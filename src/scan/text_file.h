@@ -10,7 +10,7 @@
 
 class TextFile {
  public:
-  // Size of the stream buffer of every open file.
+  // Size of the block through which every open file is read or written.
   static constexpr std::size_t kBufferSize = 262144;
 
   TextFile() = default;
@@ -28,6 +28,11 @@ class TextFile {
   // line end. False at end of file, on a read error, or when the file is not open.
   bool ReadLine(char* buffer, std::size_t size);
 
+  // Passes over the lines ahead that do not hold the byte `mark`, so that the next ReadLine
+  // delivers the first line that may hold it; every line after that comes as it would have
+  // come. It passes over fewer lines where a line does not end within the read block.
+  void SkipLinesWithout(char mark);
+
   // Writes `text` and a line end; raises Failure "Error writing to file" when that fails.
   void WriteLine(const char* text);
 
@@ -42,6 +47,11 @@ class TextFile {
   std::size_t ReadPiece(char* buffer, std::size_t limit);
   // Reads the next piece as a line: cut at its LF, measured as a C string.
   bool ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& length);
+  // Adds bytes to the write block, writing the block out first when they do not fit; raises
+  // Failure "Error writing to file" when writing fails.
+  void Put(const char* bytes, std::size_t length);
+  // Writes out the write block and empties it; false when that failed.
+  bool WriteBlock();
   // Refills the read block, keeping the `keep` unread bytes at its end. False when no new byte
   // could be read.
   bool Refill(std::size_t keep);
@@ -50,7 +60,8 @@ class TextFile {
   std::unique_ptr<char[]> name_;
   bool writing_ = false;
 
-  // Read block: bytes [pos_, end_) are read from the file but not yet delivered.
+  // Read block: bytes [pos_, end_) are read from the file but not yet delivered. Write block:
+  // bytes [0, end_) are waiting to be written to the file.
   std::unique_ptr<char[]> block_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,27 @@ TEST_F(CatalogueTest, HashesBytesAsSignedValues) {
   EXPECT_LT(HashText("Please wait while the file is copied."), 0x10000000u);
 }
 
+// The ELF hash written step by step, bytes taken as signed.
+std::uint32_t ReferenceHash(std::string_view text) {
+  std::uint32_t h = 0;
+  for (char c : text) {
+    h = (h << 4) +
+        static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+    std::uint32_t g = h & 0xF0000000u;
+    if (g != 0) h = (h & 0x0FFFFFFFu) ^ (g >> 24);
+  }
+  return h;
+}
+
+TEST_F(CatalogueTest, HashAgreesWithTheStepByStepDefinition) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 64, '\0');
+    for (char& c : text) c = static_cast<char>(random());
+    ASSERT_EQ(HashText(text), ReferenceHash(text)) << round;
+  }
+}
+
 TEST_F(CatalogueTest, FindsEveryTextOfASharedBucket) {
   std::vector<std::string> sameBucket;
   const std::size_t target = BucketOf("Word0");
@@ -70,6 +93,16 @@ TEST_F(CatalogueTest, ClearsLongListsWithoutRecursion) {
   ResetRunState();
   EXPECT_EQ(List.Count(), 0u);
   EXPECT_EQ(Index.Find("Text 7"), nullptr);
+}
+
+TEST_F(CatalogueTest, HoldsTextsLongerThanAStorageBlock) {
+  std::string huge(300000, 'h');
+  AddText("Before it");
+  AddText(huge);
+  AddText("After it");
+  EXPECT_EQ(CatalogueTexts(), (Texts{"Before it", huge, "After it"}));
+  EXPECT_NE(Index.Find(huge), nullptr);
+  EXPECT_NE(Index.Find("After it"), nullptr);
 }
 
 }  // namespace

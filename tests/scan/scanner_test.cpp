@@ -1,7 +1,9 @@
 #include "scan/scanner.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -130,8 +132,9 @@ TEST_F(ScannerTest, ScanFileCollectsInOrderOfFirstAppearance) {
 TEST_F(ScannerTest, NulEndsTheLineText) {
   ScopedTempDir dir;
   static const char kSource[] = "  x = 'Hello\0 World' & 'More Text'\n  y = 'Next'\n";
-  WriteBytes(dir / "nul.clw", std::string(kSource, sizeof kSource - 1));
-  ScanFile((dir / "nul.clw").c_str());
+  // Not "nul.clw": on Windows that name is the NUL device.
+  WriteBytes(dir / "nul_byte.clw", std::string(kSource, sizeof kSource - 1));
+  ScanFile((dir / "nul_byte.clw").c_str());
   EXPECT_EQ(CatalogueTexts(), (Texts{"Hello", "Next"}));
 }
 
@@ -147,12 +150,41 @@ TEST_F(ScannerTest, ScansLinesLongerThanALineBuffer) {
 
 TEST_F(ScannerTest, EntriesThatAreNotRegularFilesYieldNothing) {
   ScopedTempDir dir;
+#ifndef _WIN32  // named pipes in a directory are a POSIX thing
   ASSERT_EQ(mkfifo((dir / "pipe.clw").c_str(), 0600), 0);
-  std::filesystem::create_directory(dir / "folder.clw");
   ScanFile((dir / "pipe.clw").c_str());  // must not wait for a writer
+#endif
+  std::filesystem::create_directory(dir / "folder.clw");
   ScanFile((dir / "folder.clw").c_str());
   ScanFile((dir / "missing.clw").c_str());
   EXPECT_TRUE(CatalogueTexts().empty());
+}
+
+// The keyword tests look at every position of the code part, however deep it is indented, and
+// a keyword changed in its last two characters no longer counts.
+TEST_F(ScannerTest, FindsSkipKeywordsAfterAnyIndentation) {
+  const char* keywords[] = {".SetFilter(", ".Fetch(", "INIMgr.",      ".AddKey(", "MEMBER(",
+                            "INCLUDE(",    "MODULE(", "FILE,DRIVER(", "GETINI",   "putini"};
+  for (const char* keyword : keywords) {
+    std::string changedLast = keyword;
+    changedLast.back() = '_';
+    std::string changedBeforeLast = keyword;
+    changedBeforeLast[changedBeforeLast.size() - 2] = '_';
+    for (std::size_t indent = 0; indent <= 17; ++indent) {
+      std::string blanks(indent, ' ');
+      for (const std::string& code :
+           {blanks + keyword, blanks + "x=" + keyword + "(", blanks + keyword + "y  "}) {
+        ResetRunState();
+        ScanLine((code + "'Some Text')").c_str());
+        EXPECT_TRUE(CatalogueTexts().empty()) << code;
+      }
+      for (const std::string& code : {blanks + changedLast, blanks + changedBeforeLast}) {
+        ResetRunState();
+        ScanLine((code + "'Some Text')").c_str());
+        EXPECT_EQ(CatalogueTexts(), Texts{"Some Text"}) << code;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ TEST(TextFileTest, UnreadableFilesDeliverNoLine) {
   EXPECT_FALSE(missing.IsOpen());
   EXPECT_FALSE(missing.ReadLine(buffer, sizeof buffer));
   TextFile directory;
-  directory.Open(dir.path().c_str(), "rt");
+  directory.Open(dir.path().string().c_str(), "rt");
   EXPECT_FALSE(directory.ReadLine(buffer, sizeof buffer));
 }
 
@@ -216,6 +216,59 @@ TEST(TextFileTest, WritingToAClosedFileFails) {
   } catch (const Failure& failure) {
     EXPECT_STREQ(failure.what(), "Error writing to file");
   }
+}
+
+// Lines whose every layout meets the block and piece boundaries somewhere: quotes just before and
+// after them, a CR LF split between two blocks, pieces of long lines, continued literals.
+std::string SkippingSource() {
+  std::string bytes;
+  std::mt19937 random(7);
+  while (bytes.size() < 3 * TextFile::kBufferSize) {
+    std::size_t length = random() % 40 == 0 ? 990 + random() % 1100 : random() % 120;
+    std::string line(length, 'x');
+    if (length > 0 && random() % 3 == 0) line[random() % length] = '\'';
+    if (random() % 25 == 0) line += "'Text' &|";
+    if (random() % 30 == 0) line += '\r';
+    bytes += line + (random() % 2 ? "\r\n" : "\n");
+  }
+  return bytes;
+}
+
+TEST(TextFileTest, SkippingLinesWithoutTheMarkLeavesTheOthersAsTheyCome) {
+  ScopedTempDir dir;
+  WriteBytes(dir / "source.clw", SkippingSource());
+  Lines marked;
+  for (const std::string& line : ReadAllLines(dir / "source.clw")) {
+    if (line.find('\'') != std::string::npos) marked.push_back(line);
+  }
+  TextFile file;
+  file.Open((dir / "source.clw").c_str(), "rt");
+  Lines delivered;
+  char buffer[kLineSize];
+  for (;;) {
+    file.SkipLinesWithout('\'');
+    if (!file.ReadLine(buffer, sizeof buffer)) break;
+    if (std::strchr(buffer, '\'') != nullptr) delivered.emplace_back(buffer);
+  }
+  EXPECT_GT(marked.size(), 1000u);
+  EXPECT_EQ(delivered, marked);
+}
+
+TEST(TextFileTest, WritesLinesLongerThanItsBlock) {
+  ScopedTempDir dir;
+  std::string longLine(TextFile::kBufferSize + 10, 'a');
+  std::string expected;
+  {
+    TextFile out;
+    out.Open((dir / "out.txt").c_str(), "wt");
+    for (int i = 0; i < 3; ++i) {
+      out.WriteLine("short");
+      out.WriteLine(longLine.c_str());
+      expected += "short\r\n" + longLine + "\r\n";
+    }
+    EXPECT_TRUE(out.Close());
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), expected);
 }
 
 }  // namespace

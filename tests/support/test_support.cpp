@@ -3,16 +3,33 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "catalogue/catalogue.h"
 #include "common/settings.h"
 
-ScopedTempDir::ScopedTempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quotex-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  path_ = pattern;
+namespace {
+
+// Makes a directory under a random name in the system's temporary directory. Creating it is
+// the test for a clash: create_directory refuses a name that is taken, so no two tests (nor two
+// test runs) ever share one.
+std::filesystem::path MakeFreshDirectory() {
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = base / ("quotex-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) {
+      std::filesystem::permissions(candidate, std::filesystem::perms::owner_all);  // as mkdtemp
+      return candidate;
+    }
+  }
+  std::abort();
 }
+
+}  // namespace
+
+ScopedTempDir::ScopedTempDir() : path_(MakeFreshDirectory()) {}
 
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;

@@ -2,9 +2,10 @@
 // TextFile::ReadLine) into the catalogue, then OpenOutputs, WriteOutputs and CloseOutputs into a
 // scratch directory. For every input it checks what must hold whatever the file holds: every
 // collected text is wordlike, non-empty, unique, at most 999 characters long and free of LF and
-// NUL; what messages-only mode collects is a part of what the full scan collects; and the three
-// outputs hold exactly the catalogue in their formats, every line ending in CR LF. The first line
-// of the input also goes to ScanLine whole, however long it is.
+// NUL; the catalogue, with and without messages-only mode, is the one the plain models of the
+// reader and the scanner make; and the three outputs hold exactly the catalogue in their formats,
+// every line ending in CR LF. The first line of the input also goes to ScanLine whole, however
+// long it is.
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -18,16 +19,9 @@
 #include "fuzz_files.h"
 #include "output/outputs.h"
 #include "scan/scanner.h"
+#include "scanner_model.h"
 
 namespace {
-
-FUZZ_MODEL bool HasTwoAdjacentLetters(std::string_view text) {
-  auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  for (std::size_t i = 1; i < text.size(); ++i) {
-    if (isLetter(text[i - 1]) && isLetter(text[i])) return true;
-  }
-  return false;
-}
 
 void ResetCatalogue(bool messagesOnly) {
   List.Clear();
@@ -47,7 +41,7 @@ std::vector<std::string> CheckedCatalogue(std::size_t longest) {
     FUZZ_CHECK(text.size() <= longest);
     FUZZ_CHECK(text.find('\n') == std::string_view::npos);
     FUZZ_CHECK(text.find('\0') == std::string_view::npos);
-    FUZZ_CHECK(HasTwoAdjacentLetters(text));
+    FUZZ_CHECK(fuzz::HasTwoAdjacentLetters(text));
     FUZZ_CHECK(seen.insert(text).second);
     FUZZ_CHECK(Index.Find(text) != nullptr);
     texts.emplace_back(text);
@@ -68,7 +62,9 @@ void CheckScanLine(std::string_view input) {
   std::string line(input.substr(0, input.find('\n')));
   ResetCatalogue(false);
   ScanLine(line.c_str());
-  CheckedCatalogue(line.size());
+  std::vector<std::string> offered;
+  fuzz::OfferLine(line, false, offered);
+  FUZZ_CHECK(CheckedCatalogue(line.size()) == fuzz::Catalogue(offered));
 }
 
 // The lines of an output file without their CR LF; every line must end in CR LF.
@@ -123,12 +119,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path source = fuzz::ScratchDirectory::Path() / "SOURCE.CLW";
   fuzz::WriteFile(source, data, size);
 
-  std::vector<std::string> messages = ScanIntoCatalogue(source, true);
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  FUZZ_CHECK(ScanIntoCatalogue(source, true) == fuzz::ModelScan(bytes, true, kLineSize));
   std::vector<std::string> texts = ScanIntoCatalogue(source, false);
-  std::set<std::string> all(texts.begin(), texts.end());
-  for (const std::string& text : messages) FUZZ_CHECK(all.count(text) == 1);
+  FUZZ_CHECK(texts == fuzz::ModelScan(bytes, false, kLineSize));
 
   CheckOutputs(texts);
-  CheckScanLine(std::string_view(reinterpret_cast<const char*>(data), size));
+  CheckScanLine(bytes);
   return 0;
 }

@@ -1,0 +1,83 @@
+// A plain model of what TextFile::ReadLine delivers, for the fuzz targets to check the program
+// against: the text-mode translation applied to the whole file, physical lines cut into pieces
+// that fit the buffer, and each continued literal joined the recursive way, innermost line
+// first, every level cut to the buffer.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_check.h"
+
+namespace fuzz {
+
+inline constexpr std::string_view kMarker = "' &|";
+
+// CR LF reads as LF, a lone CR stays, and 0x1A ends the file.
+FUZZ_MODEL inline std::string TextModeBytes(std::string_view bytes) {
+  std::string translated;
+  for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    translated += bytes[i];
+  }
+  return translated;
+}
+
+// The physical lines of a translated file as the standard line-reading call delivers them into
+// a buffer of `size` bytes: pieces of at most size-1 characters, each cut at its LF and at its
+// first NUL.
+FUZZ_MODEL inline std::vector<std::string> PhysicalLines(std::string_view text, std::size_t size) {
+  std::vector<std::string> lines;
+  for (std::size_t position = 0; position < text.size();) {
+    std::size_t length = std::min(size - 1, text.size() - position);
+    std::size_t lineFeed = text.substr(position, length).find('\n');
+    if (lineFeed != std::string_view::npos) length = lineFeed + 1;
+    std::string_view piece = text.substr(position, length);
+    position += length;
+    piece = piece.substr(0, piece.find('\0'));
+    if (!piece.empty() && piece.back() == '\n') piece.remove_suffix(1);
+    lines.emplace_back(piece);
+  }
+  return lines;
+}
+
+inline bool IsContinued(std::string_view line) {
+  return line.size() > 10 && line.ends_with(kMarker);
+}
+
+// Folds a chain of physical lines (each but the last continued) into one logical line: each
+// line cut at its marker, followed by what comes after the first quote of the logical line that
+// the rest of the chain makes, cut to the buffer.
+FUZZ_MODEL inline std::string JoinChain(const std::vector<std::string>& lines, std::size_t first,
+                                        std::size_t last, std::size_t size) {
+  auto cut = [](std::string_view line) {
+    return std::string(IsContinued(line) ? line.substr(0, line.size() - kMarker.size()) : line);
+  };
+  std::string joined = cut(lines[last]);
+  for (std::size_t i = last; i-- > first;) {
+    std::size_t quote = joined.find('\'');
+    std::string outer = cut(lines[i]);
+    if (quote != std::string::npos) outer += joined.substr(quote + 1);
+    joined = outer.substr(0, size - 1);
+  }
+  return joined;
+}
+
+// The logical lines of a file read into a buffer of `size` bytes.
+FUZZ_MODEL inline std::vector<std::string> ModelLogicalLines(std::string_view bytes,
+                                                             std::size_t size) {
+  std::vector<std::string> physical = PhysicalLines(TextModeBytes(bytes), size);
+  std::vector<std::string> logical;
+  for (std::size_t first = 0; first < physical.size();) {
+    std::size_t last = first;
+    while (IsContinued(physical[last]) && last + 1 < physical.size()) ++last;
+    logical.push_back(JoinChain(physical, first, last, size));
+    first = last + 1;
+  }
+  return logical;
+}
+
+}  // namespace fuzz

@@ -31,9 +31,9 @@ constexpr std::string_view kAttributeKeywords[] = {"HLP(", "FONT(", "ICON(", "WA
 // from the end, where the keywords that share their last character differ soonest.
 bool EndsAt(std::string_view text, std::size_t end, std::string_view keyword) {
   if (end < keyword.size()) return false;
-  const char* last = text.data() + end - 1;
-  for (std::size_t i = 1; i <= keyword.size(); ++i) {
-    if (last[1 - i] != keyword[keyword.size() - i]) return false;
+  const char* start = text.data() + end - keyword.size();
+  for (std::size_t i = keyword.size(); i-- > 0;) {
+    if (start[i] != keyword[i]) return false;
   }
   return true;
 }
@@ -41,9 +41,9 @@ bool EndsAt(std::string_view text, std::size_t end, std::string_view keyword) {
 // The same, comparing the upper-cased text with an upper-case keyword.
 bool EndsAtUpperCased(std::string_view text, std::size_t end, std::string_view keyword) {
   if (end < keyword.size()) return false;
-  const char* last = text.data() + end - 1;
-  for (std::size_t i = 1; i <= keyword.size(); ++i) {
-    if (UpperAscii(last[1 - i]) != keyword[keyword.size() - i]) return false;
+  const char* start = text.data() + end - keyword.size();
+  for (std::size_t i = keyword.size(); i-- > 0;) {
+    if (UpperAscii(start[i]) != keyword[i]) return false;
   }
   return true;
 }

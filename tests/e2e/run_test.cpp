@@ -207,4 +207,19 @@ TEST_F(RunTest, FailedWriteIsReportedWithStatusOne) {
   EXPECT_EQ(result.output, std::string(kBanner) + "Error writing to file\n");
 }
 
+// Running out of memory is reported as one line and status 1, never a crash or a silent end.
+TEST_F(RunTest, RunningOutOfMemoryIsReportedWithStatusOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+  std::string source;
+  source.reserve(24000000);
+  for (int i = 0; i < 1000000; ++i) source += "  x = 'Text " + std::to_string(i) + "'\n";
+  WriteFile("a.clw", source);
+  ProcessResult result = Run({"*.clw", "texts"}, {.addressSpaceLimit = 64L << 20});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output, std::string(kBanner) + "Out of memory\n");
+#endif
+}
+
 }  // namespace

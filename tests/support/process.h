@@ -18,6 +18,8 @@ struct ProcessOptions {
   bool onTerminal = false;
   // Limit the size of the files the process writes (RLIMIT_FSIZE), in bytes; 0 for no limit.
   long fileSizeLimit = 0;
+  // Limit the process's address space (RLIMIT_AS), in bytes; 0 for no limit.
+  long addressSpaceLimit = 0;
 };
 
 // The path of the quotex executable under test.

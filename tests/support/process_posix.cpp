@@ -29,6 +29,11 @@ namespace {
                  static_cast<rlim_t>(options.fileSizeLimit)};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
+  if (options.addressSpaceLimit > 0) {
+    rlimit limit{static_cast<rlim_t>(options.addressSpaceLimit),
+                 static_cast<rlim_t>(options.addressSpaceLimit)};
+    setrlimit(RLIMIT_AS, &limit);
+  }
   if (chdir(directory.c_str()) != 0) _exit(127);
   std::string program = QuotexPath();
   std::vector<std::string> copies(arguments);

@@ -27,40 +27,27 @@ constexpr std::string_view kMessageKeyword = " MESSAGE";
 // it and the rest of its line are dropped.
 constexpr std::string_view kAttributeKeywords[] = {"HLP(", "FONT(", "ICON(", "WALLPAPER("};
 
-// Whether `keyword` stands in `text` just before position `end`, compared as written. Compared
-// from the end, where the keywords that share their last character differ soonest.
+// How a keyword is compared: exactly as written, or with the text upper-cased (the keyword is
+// upper case then).
+enum class Compare { kExact, kUpperCased };
+
+// Whether `keyword` stands in `text` just before position `end`. Compared from the end, where
+// the keywords that share their last character differ soonest.
+template <Compare How>
 bool EndsAt(std::string_view text, std::size_t end, std::string_view keyword) {
   if (end < keyword.size()) return false;
   const char* start = text.data() + end - keyword.size();
   for (std::size_t i = keyword.size(); i-- > 0;) {
-    if (start[i] != keyword[i]) return false;
+    char c = How == Compare::kUpperCased ? UpperAscii(start[i]) : start[i];
+    if (c != keyword[i]) return false;
   }
   return true;
 }
 
-// The same, comparing the upper-cased text with an upper-case keyword.
-bool EndsAtUpperCased(std::string_view text, std::size_t end, std::string_view keyword) {
-  if (end < keyword.size()) return false;
-  const char* start = text.data() + end - keyword.size();
-  for (std::size_t i = keyword.size(); i-- > 0;) {
-    if (UpperAscii(start[i]) != keyword[i]) return false;
-  }
-  return true;
-}
-
-template <std::size_t N>
+template <Compare How, std::size_t N>
 bool AnyEndsAt(std::string_view text, std::size_t end, const std::string_view (&keywords)[N]) {
   for (std::string_view keyword : keywords) {
-    if (EndsAt(text, end, keyword)) return true;
-  }
-  return false;
-}
-
-template <std::size_t N>
-bool AnyEndsAtUpperCased(std::string_view text, std::size_t end,
-                         const std::string_view (&keywords)[N]) {
-  for (std::string_view keyword : keywords) {
-    if (EndsAtUpperCased(text, end, keyword)) return true;
+    if (EndsAt<How>(text, end, keyword)) return true;
   }
   return false;
 }
@@ -108,12 +95,13 @@ bool IsSkippedLine(const char* line, std::size_t codeLength) {
     std::size_t end = static_cast<std::size_t>(at - line) + 1;
     if ((groups & kExactSkip) && at != line &&
         (kKeywordEnds[static_cast<unsigned char>(at[-1])] & kBeforeExactSkipEnd) &&
-        AnyEndsAt(code, end, kExactSkipKeywords)) {
+        AnyEndsAt<Compare::kExact>(code, end, kExactSkipKeywords)) {
       return true;
     }
-    if ((groups & kUpperSkip) && AnyEndsAtUpperCased(code, end, kUpperSkipKeywords)) return true;
+    if ((groups & kUpperSkip) && AnyEndsAt<Compare::kUpperCased>(code, end, kUpperSkipKeywords))
+      return true;
     if ((groups & kMessage) && messageWanted) {
-      messageWanted = !EndsAtUpperCased(code, end, kMessageKeyword);
+      messageWanted = !EndsAt<Compare::kUpperCased>(code, end, kMessageKeyword);
     }
   }
   return messageWanted;

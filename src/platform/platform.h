@@ -36,3 +36,9 @@ void WriteToConsole(const char* text);
 
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);
+
+// Whether two paths name the same existing file (one file reached under two names).
+bool IsSameFile(const char* first, const char* second);
+
+// Renames `from` over `to` in one step, replacing `to` when it exists; false when that failed.
+bool RenameOver(const char* from, const char* to);

@@ -1,0 +1,125 @@
+// quotex-lang: keeps the translated CRT file of a Clarion application alive across releases.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "lang/commands.h"
+#include "lang/lang_error.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr char kProgram[] = "quotex-lang";
+
+// What each command does, shared by the command line and its help.
+struct CommandLine {
+  CLI::App app{"Keeps the translations of a Clarion application's texts across releases.",
+               kProgram};
+  UpdateRequest update;
+  CheckRequest check;
+  ExportRequest exportRequest;
+  ImportRequest import;
+
+  CommandLine() {
+    app.set_version_flag("--version", std::string(kProgram) + " " + QUOTEX_VERSION);
+    app.require_subcommand(1);
+    app.footer(
+        "Exit status: 0 done; 1 errors found, or the command failed (nothing was changed "
+        "on disk); 2 a wrong command line.");
+    AddUpdate();
+    AddCheck();
+    AddExport();
+    AddImport();
+  }
+
+  void AddUpdate() {
+    CLI::App* command = app.add_subcommand(
+        "update",
+        "Extract the texts again into BASE.CRT, BASE.BAS and BASE.LST, keeping the "
+        "translations; those of texts no longer found go to BASE.OBS");
+    command->add_option("FILEMASK", update.mask, "the source files, in the current directory")
+        ->required();
+    command->add_option("BASE", update.base, "name and path of the files, without extension")
+        ->required();
+    command->add_flag("--messages", update.messagesOnly,
+                      "only the texts of lines that call MESSAGE");
+  }
+
+  void AddCheck() {
+    CLI::App* command =
+        app.add_subcommand("check", "Check the translations of BASE.CRT before a release");
+    command->add_option("BASE", check.base, "name and path of the files, without extension")
+        ->required();
+  }
+
+  void AddExport() {
+    CLI::App* command = app.add_subcommand(
+        "export", "Write the texts and translations of BASE.CRT as a gettext PO file");
+    command->add_option("BASE", exportRequest.base, "name and path of the files, without extension")
+        ->required();
+    command->add_option("-o,--output", exportRequest.output, "the PO file (default: BASE.po)");
+    AddCharset(*command, exportRequest.charset);
+    command->add_option("--language", exportRequest.language,
+                        "the language of the translations, such as de or pt_BR");
+  }
+
+  void AddImport() {
+    CLI::App* command = app.add_subcommand(
+        "import", "Take the translations of a PO file into BASE.CRT and BASE.BAS");
+    command->add_option("FILE", import.poFile, "the PO file")->required();
+    command->add_option("BASE", import.base, "name and path of the files, without extension")
+        ->required();
+    AddCharset(*command, import.charset);
+    command->add_flag("--fuzzy", import.includeFuzzy, "also take the entries marked fuzzy");
+  }
+
+  static void AddCharset(CLI::App& command, std::string& charset) {
+    charset = "cp1252";
+    command
+        .add_option("--charset", charset,
+                    "the code page of the sources: cp1250 to cp1258, cp437, cp850, cp852 or "
+                    "cp866")
+        ->capture_default_str();
+  }
+
+  int Run() {
+    const std::string& name = app.get_subcommands().front()->get_name();
+    if (name == "update") return RunUpdate(update);
+    if (name == "check") return RunCheck(check);
+    if (name == "export") return RunExport(exportRequest);
+    return RunImport(import);
+  }
+};
+
+int ReportUsageError(const CLI::App& app, const CLI::ParseError& error) {
+  std::fprintf(stderr, "%s: %s\nRun '%s --help' for more information.\n", kProgram, error.what(),
+               app.get_name().c_str());
+  return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    CommandLine commandLine;
+    try {
+      commandLine.app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+      return commandLine.app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+      return commandLine.app.exit(version);
+    } catch (const CLI::ParseError& error) {
+      return ReportUsageError(commandLine.app, error);
+    }
+    return commandLine.Run();
+  } catch (const LangError& error) {
+    std::fprintf(stderr, "%s: error: %s\n", error.File().c_str(), error.what());
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: error: out of memory\n", kProgram);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
+  }
+  return 1;
+}

@@ -6,8 +6,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
 
 #include "support/process.h"
 
@@ -35,12 +37,12 @@ namespace {
     setrlimit(RLIMIT_AS, &limit);
   }
   if (chdir(directory.c_str()) != 0) _exit(127);
-  std::string program = QuotexPath();
-  std::vector<std::string> copies(arguments);
-  std::vector<char*> argv{program.data()};
-  for (std::string& argument : copies) argv.push_back(argument.data());
+  std::vector<std::string> command = QuotexCommand();
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
   argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
+  execvp(argv[0], argv.data());
   _exit(127);
 }
 
@@ -68,6 +70,23 @@ void CollectOutput(int output, int terminal, ProcessResult& result) {
 
 std::string QuotexPath() {
   return QUOTEX_EXECUTABLE;
+}
+
+std::vector<std::string> QuotexCommand() {
+  // QUOTEX_EMULATOR is a CMake list: the emulator's program, then its own arguments.
+  std::vector<std::string> command;
+  std::string_view emulator = QUOTEX_EMULATOR;
+  while (!emulator.empty()) {
+    std::size_t end = std::min(emulator.find(';'), emulator.size());
+    if (end > 0) command.emplace_back(emulator.substr(0, end));
+    emulator.remove_prefix(std::min(end + 1, emulator.size()));
+  }
+  command.push_back(QuotexPath());
+  return command;
+}
+
+bool RunsUnderEmulator() {
+  return QuotexCommand().size() > 1;
 }
 
 ProcessResult RunQuotex(const std::filesystem::path& directory,

@@ -16,10 +16,9 @@
 namespace {
 
 // In the child: sets up standard input and output, the limits and the directory, then becomes
-// quotex.
+// quotex. It allocates nothing: `argv` (QuotexCommand and the arguments) is made before the fork.
 [[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
-                             const std::vector<std::string>& arguments,
-                             const ProcessOptions& options) {
+                             char* const* argv, const ProcessOptions& options) {
   dup2(outputPipe, STDOUT_FILENO);
   close(outputPipe);
   int nothing = open("/dev/null", O_RDONLY);
@@ -37,12 +36,7 @@ namespace {
     setrlimit(RLIMIT_AS, &limit);
   }
   if (chdir(directory.c_str()) != 0) _exit(127);
-  std::vector<std::string> command = QuotexCommand();
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : command) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
+  execvp(argv[0], argv);
   _exit(127);
 }
 
@@ -91,6 +85,11 @@ bool RunsUnderEmulator() {
 
 ProcessResult RunQuotex(const std::filesystem::path& directory,
                         const std::vector<std::string>& arguments, const ProcessOptions& options) {
+  std::vector<std::string> command = QuotexCommand();
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
   int terminal = -1;
@@ -106,7 +105,7 @@ ProcessResult RunQuotex(const std::filesystem::path& directory,
   if (child < 0) std::abort();
   if (child == 0) {
     close(pipeEnds[0]);
-    ExecQuotex(pipeEnds[1], directory, arguments, options);
+    ExecQuotex(pipeEnds[1], directory, argv.data(), options);
   }
   close(pipeEnds[1]);
   ProcessResult result;

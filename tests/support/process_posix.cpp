@@ -6,18 +6,19 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
 
 #include "support/process.h"
 
 namespace {
 
 // In the child: sets up standard input and output, the limits and the directory, then becomes
-// quotex.
+// quotex. It allocates nothing: `argv` (QuotexCommand and the arguments) is made before the fork.
 [[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
-                             const std::vector<std::string>& arguments,
-                             const ProcessOptions& options) {
+                             char* const* argv, const ProcessOptions& options) {
   dup2(outputPipe, STDOUT_FILENO);
   close(outputPipe);
   int nothing = open("/dev/null", O_RDONLY);
@@ -35,12 +36,7 @@ namespace {
     setrlimit(RLIMIT_AS, &limit);
   }
   if (chdir(directory.c_str()) != 0) _exit(127);
-  std::string program = QuotexPath();
-  std::vector<std::string> copies(arguments);
-  std::vector<char*> argv{program.data()};
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
+  execvp(argv[0], argv);
   _exit(127);
 }
 
@@ -70,8 +66,30 @@ std::string QuotexPath() {
   return QUOTEX_EXECUTABLE;
 }
 
+std::vector<std::string> QuotexCommand() {
+  // QUOTEX_EMULATOR is a CMake list: the emulator's program, then its own arguments.
+  std::vector<std::string> command;
+  std::string_view emulator = QUOTEX_EMULATOR;
+  while (!emulator.empty()) {
+    std::size_t end = std::min(emulator.find(';'), emulator.size());
+    if (end > 0) command.emplace_back(emulator.substr(0, end));
+    emulator.remove_prefix(std::min(end + 1, emulator.size()));
+  }
+  command.push_back(QuotexPath());
+  return command;
+}
+
+bool RunsUnderEmulator() {
+  return QuotexCommand().size() > 1;
+}
+
 ProcessResult RunQuotex(const std::filesystem::path& directory,
                         const std::vector<std::string>& arguments, const ProcessOptions& options) {
+  std::vector<std::string> command = QuotexCommand();
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
   int terminal = -1;
@@ -87,7 +105,7 @@ ProcessResult RunQuotex(const std::filesystem::path& directory,
   if (child < 0) std::abort();
   if (child == 0) {
     close(pipeEnds[0]);
-    ExecQuotex(pipeEnds[1], directory, arguments, options);
+    ExecQuotex(pipeEnds[1], directory, argv.data(), options);
   }
   close(pipeEnds[1]);
   ProcessResult result;

@@ -1,5 +1,6 @@
 #include "translation/po_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -183,7 +184,12 @@ class PoReader {
 
   void ReadLine(std::string_view line, std::size_t number) {
     if (line.find('\0') != std::string_view::npos) {
-      Broken(number, "line holds a NUL byte");
+      // Read on as if the NUL were a blank, so that the lines after it are understood.
+      Problem(number, "line holds a NUL byte");
+      std::string readable(line);
+      std::replace(readable.begin(), readable.end(), '\0', ' ');
+      ReadLine(readable, number);
+      current_.broken = true;
       return;
     }
     std::string_view rest = TrimmedLeft(line);

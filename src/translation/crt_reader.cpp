@@ -1,6 +1,7 @@
 #include "translation/crt_reader.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "common/ascii.h"
@@ -9,7 +10,8 @@ namespace {
 
 constexpr char kEndOfFile = '\x1A';
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kSaturatedCount = std::size_t{1} << 48;
+// Counts grow no further while digits are read, so that reading cannot overflow.
+constexpr std::size_t kSaturatedCount = std::numeric_limits<std::size_t>::max() / 16;
 
 // What one line of the file is.
 struct CrtLine {

@@ -56,6 +56,7 @@ struct ImportResult {
 // `includeFuzzy`), plural entries (a warning), entries that match no text (a warning), empty
 // translations. A translation the code page cannot hold is an error. A pair changes only when
 // the entry's characters differ from what its translation stands for, so importing what was
-// just exported changes nothing. The CRT must be free of structure errors.
+// just exported changes nothing. The CRT must be free of structure errors; when the diagnostics
+// or crtErrors hold an error, nothing should be written.
 ImportResult ImportPo(const CrtDocument& crt, const PoDocument& po, const CodePage& codePage,
                       bool includeFuzzy);

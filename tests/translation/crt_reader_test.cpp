@@ -43,9 +43,10 @@ TEST(CrtReaderTest, ReadsWhatQuotexWrites) {
   EXPECT_EQ(crt.itemsLine, 2u);
   EXPECT_EQ(crt.itemsCount, 2u);
   const CrtPair& second = crt.pairs[1];
-  EXPECT_EQ(std::make_pair(second.textLine, second.translationLine), std::make_pair(5ul, 6ul));
-  EXPECT_EQ(std::make_pair(second.textColumn, second.translationColumn),
-            std::make_pair(21ul, 21ul));
+  EXPECT_EQ(second.textLine, 5u);
+  EXPECT_EQ(second.translationLine, 6u);
+  EXPECT_EQ(second.textColumn, 21u);
+  EXPECT_EQ(second.translationColumn, 21u);
 }
 
 // Every file here holds the pair (Save, Speichern) in a form the language allows.

@@ -197,6 +197,8 @@ class PoReader {
     if (rest.front() == '#') {
       EndEntry();
       if (rest.starts_with("#,")) TakeFlags(rest.substr(2));
+      // Flags before an obsolete entry are its own.
+      if (rest.starts_with("#~")) pendingFuzzy_ = false;
       return;
     }
     if (rest.front() == '"') {

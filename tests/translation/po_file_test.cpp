@@ -118,6 +118,7 @@ TEST(PoFileTest, ReadsWhatEditorsWrite) {
       "  \"Spei\" \"chern\"\n"
       "\"\"\n"
       "\n"
+      "#, fuzzy\n"
       "#~ msgid \"Old\"\n"
       "#~ msgstr \"Alt\"\n"
       "\n"
@@ -135,7 +136,7 @@ TEST(PoFileTest, ReadsWhatEditorsWrite) {
                                        "\a\b\t\n\v\f\r\\\"'?ABC\x07=\xC3\xA9\xC3\xA9\xC3\xA9",
                                        "%d file=%d Datei plural %d files/%d Datei/%d Dateien",
                                    }));
-  EXPECT_EQ(po.entries[1].line, 14u);
+  EXPECT_EQ(po.entries[1].line, 14u);  // of its msgid
   EXPECT_EQ(po.entries[1].translationLine, 15u);
 }
 

@@ -1,10 +1,14 @@
 // POSIX: the directory is read whole and the matching names sorted the way the target
 // platform's usual file system lists them (by their upper-cased bytes), so the same sources give
 // the same outputs on every machine whatever order readdir has. The console is the controlling
-// terminal.
+// terminal; the code-page tables are iconv's (part of the C library).
 #include <dirent.h>
 #include <fcntl.h>
+<<<<<<< HEAD
 #include <sys/stat.h>
+=======
+#include <iconv.h>
+>>>>>>> main
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,6 +88,7 @@ std::size_t DirectoryPartLength(const char* path) {
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
 }
 
+<<<<<<< HEAD
 bool IsSameFile(const char* first, const char* second) {
   struct stat a, b;
   return stat(first, &a) == 0 && stat(second, &b) == 0 && a.st_dev == b.st_dev &&
@@ -92,4 +97,27 @@ bool IsSameFile(const char* first, const char* second) {
 
 bool RenameOver(const char* from, const char* to) {
   return std::rename(from, to) == 0;
+=======
+// iconv knows the code pages as "CP437" to "CP1258". Some of its converters (CP1255, CP1258)
+// hold a character back in case a combining mark follows, hence the flushing call at the end.
+bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character) {
+  std::string name = "CP" + std::to_string(codePage);
+  iconv_t converter = iconv_open("UTF-32LE", name.c_str());
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  char input[1] = {static_cast<char>(byte)};
+  unsigned char output[8] = {};
+  char* in = input;
+  std::size_t inLeft = sizeof input;
+  char* out = reinterpret_cast<char*>(output);
+  std::size_t outLeft = sizeof output;
+  bool converted =
+      iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
+      iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(converter);
+  // Exactly one character must come out of the one byte.
+  if (!converted || inLeft != 0 || outLeft != sizeof output - 4) return false;
+  character = static_cast<char32_t>(output[0]) | static_cast<char32_t>(output[1]) << 8 |
+              static_cast<char32_t>(output[2]) << 16 | static_cast<char32_t>(output[3]) << 24;
+  return true;
+>>>>>>> main
 }

@@ -99,6 +99,33 @@ std::vector<std::string> BasTexts(const CrtDocument& crt, std::string_view oldBa
   return texts;
 }
 
+// Writes the CRT file with its new translations, and the BAS file to match, replacing both
+// together.
+void WriteImported(const CrtDocument& crt, const std::vector<std::string>& translations,
+                   const std::string& crtName, const std::string& basName) {
+  std::string oldBas;
+  ReadFileIfPresent(basName, oldBas);
+  std::vector<std::string> basTexts = BasTexts(crt, oldBas);
+  FileSet set;
+  TextFile bas;
+  TextFile crtFile;
+  OpenOutput(bas, set.Stage(basName), basName);
+  OpenOutput(crtFile, set.Stage(crtName), crtName);
+  try {
+    WriteCrtHeader(crtFile, crt.pairs.size());
+    for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
+      WriteBasPair(bas, basTexts[i], translations[i]);
+      WriteCrtPair(crtFile, crt.pairs[i].text, translations[i]);
+    }
+    WriteCrtEnd(crtFile);
+  } catch (const Failure&) {
+    throw LangError(crtName, "cannot write it or its BAS file: " + LastErrorText());
+  }
+  CloseOutput(bas, basName);
+  CloseOutput(crtFile, crtName);
+  set.Commit();
+}
+
 }  // namespace
 
 int RunCheck(const CheckRequest& request) {
@@ -116,7 +143,9 @@ int RunExport(const ExportRequest& request) {
   std::string crtName = BaseFileName(request.base, "CRT");
   CrtDocument crt = ReadRequiredCrt(crtName);
   std::string poName = request.output.empty() ? BaseFileName(request.base, "po") : request.output;
-  ExportResult result = ExportPo(crt, codePage, ProjectName(request.base), request.language,
+  std::optional<std::string> language;
+  if (!request.language.empty()) language = request.language;
+  ExportResult result = ExportPo(crt, codePage, ProjectName(request.base), language,
                                  ModificationTime(crtName));
   if (Report(crtName, result.diagnostics)) return 1;
   ReplaceFile(poName, result.po);
@@ -128,34 +157,13 @@ int RunExport(const ExportRequest& request) {
 int RunImport(const ImportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   PoDocument po = ReadPo(ReadExistingFile(request.poFile));
-  if (Report(request.poFile, po.problems)) return 1;
   std::string crtName = BaseFileName(request.base, "CRT");
   std::string basName = BaseFileName(request.base, "BAS");
   CrtDocument crt = ReadRequiredCrt(crtName);
   ImportResult result = ImportPo(crt, po, codePage, request.includeFuzzy);
-  if (Report(request.poFile, result.diagnostics)) return 1;
-
-  std::string oldBas;
-  ReadFileIfPresent(basName, oldBas);
-  std::vector<std::string> basTexts = BasTexts(crt, oldBas);
-  FileSet set;
-  TextFile bas;
-  TextFile crtFile;
-  OpenOutput(bas, set.Stage(basName), basName);
-  OpenOutput(crtFile, set.Stage(crtName), crtName);
-  try {
-    WriteCrtHeader(crtFile, crt.pairs.size());
-    for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
-      WriteBasPair(bas, basTexts[i], result.translations[i]);
-      WriteCrtPair(crtFile, crt.pairs[i].text, result.translations[i]);
-    }
-    WriteCrtEnd(crtFile);
-  } catch (const Failure&) {
-    throw LangError(crtName, "cannot write it or its BAS file: " + LastErrorText());
-  }
-  CloseOutput(bas, basName);
-  CloseOutput(crtFile, crtName);
-  set.Commit();
+  bool errors = Report(crtName, result.crtErrors);
+  if (Report(request.poFile, result.diagnostics) || errors) return 1;
+  if (result.taken > 0) WriteImported(crt, result.translations, crtName, basName);
   PrintSummary(crtName + ": " + std::to_string(result.taken) + " translations taken, " +
                std::to_string(result.unchanged) + " unchanged, " +
                std::to_string(result.notFound) + " not found");

@@ -5,15 +5,29 @@
 #include <new>
 #include <string>
 
+#include "common/version.h"
 #include "lang/commands.h"
 #include "lang/lang_error.h"
+#include "translation/code_page.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
 constexpr char kProgram[] = "quotex-lang";
 
-// What each command does, shared by the command line and its help.
+// The search reads the current directory only; a mask with a directory part would find names
+// there and open them here.
+std::string InCurrentDirectory(const std::string& mask) {
+  if (mask.find_first_of("/\\:") == std::string::npos) return {};
+  return "FILEMASK must name files in the current directory: '" + mask + "'";
+}
+
+std::string KnownCodePage(const std::string& name) {
+  if (CodePage::Named(name)) return {};
+  return "unknown code page '" + name + "' (known: " + CodePage::KnownNames() + ")";
+}
+
+// The commands and their options; parsing fills the request of the command given.
 struct CommandLine {
   CLI::App app{"Keeps the translations of a Clarion application's texts across releases.",
                kProgram};
@@ -23,7 +37,7 @@ struct CommandLine {
   ImportRequest import;
 
   CommandLine() {
-    app.set_version_flag("--version", std::string(kProgram) + " " + QUOTEX_VERSION);
+    app.set_version_flag("--version", std::string(kProgram) + " " + kQuotexVersion);
     app.require_subcommand(1);
     app.footer(
         "Exit status: 0 done; 1 errors found, or the command failed (nothing was changed "
@@ -40,7 +54,8 @@ struct CommandLine {
         "Extract the texts again into BASE.CRT, BASE.BAS and BASE.LST, keeping the "
         "translations; those of texts no longer found go to BASE.OBS");
     command->add_option("FILEMASK", update.mask, "the source files, in the current directory")
-        ->required();
+        ->required()
+        ->check(InCurrentDirectory);
     command->add_option("BASE", update.base, "name and path of the files, without extension")
         ->required();
     command->add_flag("--messages", update.messagesOnly,

@@ -133,7 +133,7 @@ int RunUpdate(const UpdateRequest& request) {
   MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), Pairs(old), Pairs(kept));
   std::size_t index = 0;
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
-    node->SetTranslation(merged.translations[index++]);
+    List.SetTranslation(node, merged.translations[index++]);
   }
   WriteFiles(files, merged.obsolete);
   PrintSummary(files.crt + ": " + std::to_string(merged.translations.size()) + " texts, " +

@@ -4,11 +4,8 @@
 // terminal; the code-page tables are iconv's (part of the C library).
 #include <dirent.h>
 #include <fcntl.h>
-<<<<<<< HEAD
-#include <sys/stat.h>
-=======
 #include <iconv.h>
->>>>>>> main
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -88,7 +85,6 @@ std::size_t DirectoryPartLength(const char* path) {
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
 }
 
-<<<<<<< HEAD
 bool IsSameFile(const char* first, const char* second) {
   struct stat a, b;
   return stat(first, &a) == 0 && stat(second, &b) == 0 && a.st_dev == b.st_dev &&
@@ -97,7 +93,8 @@ bool IsSameFile(const char* first, const char* second) {
 
 bool RenameOver(const char* from, const char* to) {
   return std::rename(from, to) == 0;
-=======
+}
+
 // iconv knows the code pages as "CP437" to "CP1258". Some of its converters (CP1255, CP1258)
 // hold a character back in case a combining mark follows, hence the flushing call at the end.
 bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character) {
@@ -119,5 +116,4 @@ bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& characte
   character = static_cast<char32_t>(output[0]) | static_cast<char32_t>(output[1]) << 8 |
               static_cast<char32_t>(output[2]) << 16 | static_cast<char32_t>(output[3]) << 24;
   return true;
->>>>>>> main
 }

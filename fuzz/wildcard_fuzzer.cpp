@@ -52,10 +52,13 @@ FUZZ_MODEL bool ModelMatchesPattern(std::string_view mask, std::string_view name
   return row[name.size()];
 }
 
-// A mask ending in ".*" also matches the name with no dot part at all.
+// A mask ending in ".*" also matches the name with no dot part at all, and one ending in a dot
+// the names without a dot that the rest of the mask matches.
 FUZZ_MODEL bool ModelMatchesMask(std::string_view mask, std::string_view name) {
-  return ModelMatchesPattern(mask, name) ||
-         (mask.ends_with(".*") && ModelMatchesPattern(mask.substr(0, mask.size() - 2), name));
+  if (ModelMatchesPattern(mask, name)) return true;
+  if (mask.ends_with(".*")) return ModelMatchesPattern(mask.substr(0, mask.size() - 2), name);
+  return mask.ends_with('.') && name.find('.') == std::string_view::npos &&
+         ModelMatchesPattern(mask.substr(0, mask.size() - 1), name);
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {

@@ -8,32 +8,39 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include "support/process.h"
 
 namespace {
 
-// In the child: sets up standard input and output, the limits and the directory, then becomes
-// quotex.
+// Sets one resource limit of the process, unless `value` is 0.
+void Limit(int resource, long value) {
+  if (value == 0) return;
+  rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+  setrlimit(resource, &limit);
+}
+
+// In the child: sets up standard input and output, the limits, the environment and the
+// directory, then becomes quotex.
 [[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
                              const std::vector<std::string>& arguments,
                              const ProcessOptions& options) {
+  if (!options.standardOutput.empty()) {
+    close(outputPipe);
+    outputPipe = open(options.standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (outputPipe < 0) _exit(127);
+  }
   dup2(outputPipe, STDOUT_FILENO);
   close(outputPipe);
   int nothing = open("/dev/null", O_RDONLY);
   dup2(nothing, STDIN_FILENO);
-  if (options.fileSizeLimit > 0) {
-    // A write beyond the limit then fails with EFBIG instead of killing the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
-                 static_cast<rlim_t>(options.fileSizeLimit)};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  if (options.addressSpaceLimit > 0) {
-    rlimit limit{static_cast<rlim_t>(options.addressSpaceLimit),
-                 static_cast<rlim_t>(options.addressSpaceLimit)};
-    setrlimit(RLIMIT_AS, &limit);
-  }
+  if (nothing != STDIN_FILENO) close(nothing);
+  // A write beyond a file size limit then fails with EFBIG instead of killing the process.
+  if (options.fileSizeLimit > 0) std::signal(SIGXFSZ, SIG_IGN);
+  Limit(RLIMIT_FSIZE, options.fileSizeLimit);
+  Limit(RLIMIT_AS, options.addressSpaceLimit);
+  for (const std::string& variable : options.environment) putenv(strdup(variable.c_str()));
   if (chdir(directory.c_str()) != 0) _exit(127);
   std::string program = QuotexPath();
   std::vector<std::string> copies(arguments);

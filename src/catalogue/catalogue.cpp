@@ -46,7 +46,6 @@ TextListNode* TextList::Next() {
 }
 
 void TextList::Clear() {
-  // Iteratively: a recursive teardown of a long list would exhaust the stack.
   while (first_ != nullptr) {
     TextListNode* next = first_->next;
     first_->~TextListNode();

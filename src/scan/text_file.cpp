@@ -44,7 +44,7 @@ void TextFile::Open(const char* name, const char* mode) {
   writing_ = mode[0] == 'w';
   pos_ = end_ = 0;
   atEnd_ = readFailed_ = false;
-  stream_ = std::fopen(name, writing_ ? "wb" : "rb");
+  stream_ = std::fopen(name_.get(), writing_ ? "wb" : "rb");
   if (stream_ == nullptr) return;
   // Reading and writing go through our own block, so the stream needs no buffer of its own.
   std::setvbuf(stream_, nullptr, _IONBF, 0);

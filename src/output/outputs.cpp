@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "catalogue/catalogue.h"
@@ -45,16 +47,13 @@ void PrepareLine(char (&work)[kLineSize], const char* text, char tabReplacement)
   ConvertTab(work, tabReplacement);
 }
 
-// The line `before`, the converted text, `after`: made by hand rather than through
-// FormatScratch, since it is made for every text.
-const char* FrameLine(char (&line)[kLineSize + 32], std::string_view before, const char* work,
-                      std::string_view after) {
-  std::size_t length = std::strlen(work);
-  std::memcpy(line, before.data(), before.size());
-  std::memcpy(line + before.size(), work, length);
-  std::memcpy(line + before.size() + length, after.data(), after.size());
-  line[before.size() + length + after.size()] = '\0';
-  return line;
+// The pieces joined into one line. The line is kept from call to call, so that writing a text
+// allocates nothing once the longest line has been seen.
+const char* JoinLine(std::initializer_list<std::string_view> pieces) {
+  static std::string line;
+  line.clear();
+  for (std::string_view piece : pieces) line += piece;
+  return line.c_str();
 }
 
 }  // namespace
@@ -93,22 +92,37 @@ void OpenOutputs() {
 }
 
 void WriteOutputs() {
-  CrtFile.WriteLine("LANGUAGE GROUP");
-  char count[24] = {};
-  std::to_chars(count, count + sizeof count - 1, List.Count());
-  CrtFile.WriteLine(FormatScratch("Items      USHORT(%s)", count));
+  WriteCrtHeader(CrtFile, List.Count());
   char work[kLineSize];
-  char line[kLineSize + 32];
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     const char* text = node->text.c_str();
     PrepareLine(work, text, '~');  // the BAS and the LST line convert alike
-    BasFile.WriteLine(FrameLine(line, "\"", work, "\", \"\""));
+    WriteBasPair(BasFile, work, "");
     LstFile.WriteLine(work);
     PrepareLine(work, text, '\t');
-    CrtFile.WriteLine(FrameLine(line, "           PSTRING('", work, "')"));
-    CrtFile.WriteLine("           PSTRING('')");
+    WriteCrtPair(CrtFile, work, "");
   }
-  CrtFile.WriteLine("   END");
+  WriteCrtEnd(CrtFile);
+}
+
+void WriteCrtHeader(TextFile& crt, std::size_t count) {
+  crt.WriteLine("LANGUAGE GROUP");
+  char digits[24] = {};
+  std::to_chars(digits, digits + sizeof digits - 1, count);
+  crt.WriteLine(FormatScratch("Items      USHORT(%s)", digits));
+}
+
+void WriteCrtPair(TextFile& crt, std::string_view crtText, std::string_view translation) {
+  crt.WriteLine(JoinLine({"           PSTRING('", crtText, "')"}));
+  crt.WriteLine(JoinLine({"           PSTRING('", translation, "')"}));
+}
+
+void WriteCrtEnd(TextFile& crt) {
+  crt.WriteLine("   END");
+}
+
+void WriteBasPair(TextFile& bas, std::string_view basText, std::string_view translation) {
+  bas.WriteLine(JoinLine({"\"", basText, "\", \"", translation, "\""}));
 }
 
 void CloseOutputs() {

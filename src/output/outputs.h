@@ -3,6 +3,9 @@
 // name and written from the catalogue in its order.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 #include "scan/text_file.h"
 
 extern TextFile BasFile;
@@ -24,6 +27,19 @@ void OpenOutputs();
 // Writes the catalogue to the three files; raises Failure "Error writing to file" when a line
 // cannot be written.
 void WriteOutputs();
+
+// The lines of the formats, one text at a time, for every program that writes them. Texts and
+// translations are written as they stand: converting a text's first "<9>" is the caller's
+// business, and neither may hold a NUL or a line feed. Any length is written whole.
+
+// "LANGUAGE GROUP" and the Items line that counts the texts.
+void WriteCrtHeader(TextFile& crt, std::size_t count);
+// The text's PSTRING line and its translation's.
+void WriteCrtPair(TextFile& crt, std::string_view crtText, std::string_view translation);
+// "   END".
+void WriteCrtEnd(TextFile& crt);
+// "text", "translation"
+void WriteBasPair(TextFile& bas, std::string_view basText, std::string_view translation);
 
 // Flushes and closes the three files; raises Failure "Error writing to file" when any of them
 // could not be completely written.

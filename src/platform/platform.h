@@ -1,6 +1,6 @@
 // What the program needs of the operating system beyond the standard library: the wildcard
-// search of the current directory, the console device, and the shape of a path. One
-// implementation file per platform.
+// search of the current directory, the console device, the shape of a path, and the tables of
+// the single-byte code pages. One implementation file per platform.
 #pragma once
 
 #include <cstddef>
@@ -36,3 +36,9 @@ void WriteToConsole(const char* text);
 
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);
+
+// The Unicode character that `byte` stands for in the single-byte code page `codePage` (437,
+// 850, 852, 866, 1250 to 1258); false when the platform does not know that byte or that code
+// page. Platforms differ on bytes a code page leaves undefined: some map them to control or
+// private-use characters.
+bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character);

@@ -1,9 +1,10 @@
 // POSIX: the directory is read whole and the matching names sorted the way the target
 // platform's usual file system lists them (by their upper-cased bytes), so the same sources give
 // the same outputs on every machine whatever order readdir has. The console is the controlling
-// terminal.
+// terminal; the code-page tables are iconv's (part of the C library).
 #include <dirent.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,4 +81,27 @@ void WriteToConsole(const char* text) {
 std::size_t DirectoryPartLength(const char* path) {
   const char* slash = std::strrchr(path, '/');
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
+}
+
+// iconv knows the code pages as "CP437" to "CP1258". Some of its converters (CP1255, CP1258)
+// hold a character back in case a combining mark follows, hence the flushing call at the end.
+bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character) {
+  std::string name = "CP" + std::to_string(codePage);
+  iconv_t converter = iconv_open("UTF-32LE", name.c_str());
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  char input[1] = {static_cast<char>(byte)};
+  unsigned char output[8] = {};
+  char* in = input;
+  std::size_t inLeft = sizeof input;
+  char* out = reinterpret_cast<char*>(output);
+  std::size_t outLeft = sizeof output;
+  bool converted =
+      iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
+      iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(converter);
+  // Exactly one character must come out of the one byte.
+  if (!converted || inLeft != 0 || outLeft != sizeof output - 4) return false;
+  character = static_cast<char32_t>(output[0]) | static_cast<char32_t>(output[1]) << 8 |
+              static_cast<char32_t>(output[2]) << 16 | static_cast<char32_t>(output[3]) << 24;
+  return true;
 }

@@ -1,6 +1,7 @@
 // Win32: the directory search is the system's own find-first/find-next, so names, order and
 // matching are whatever the file system gives; the console is the process's console device,
-// written directly whatever standard output is redirected to.
+// written directly whatever standard output is redirected to; the code-page tables are the
+// system's own.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -90,4 +91,15 @@ std::size_t DirectoryPartLength(const char* path) {
     if (path[i] == '\\' || path[i] == '/' || path[i] == ':') length = i + 1;
   }
   return length;
+}
+
+// MB_ERR_INVALID_CHARS refuses the bytes the system's table leaves out; a code page the system
+// does not have fails as a whole.
+bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character) {
+  char input = static_cast<char>(byte);
+  wchar_t output[2] = {};
+  int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &input, 1, output, 2);
+  if (length != 1 || (output[0] >= 0xD800 && output[0] <= 0xDFFF)) return false;
+  character = static_cast<char32_t>(output[0]);
+  return true;
 }

@@ -111,6 +111,27 @@ TEST_F(OutputsTest, WritesTheLongestTextWhole) {
   EXPECT_NE(Output("CRT").find("PSTRING('" + longest + "')\r\n"), std::string::npos);
 }
 
+// Translations come from files a person edits: any length is written whole, even one longer
+// than the write block.
+TEST_F(OutputsTest, WritesPairsWithTranslationsOfAnyLength) {
+  std::string translation(TextFile::kBufferSize + 1000, 'x');
+  Open("texts");
+  WriteCrtHeader(CrtFile, 2);
+  WriteCrtPair(CrtFile, "Ab\tc", translation);
+  WriteCrtPair(CrtFile, "It''s", "C''est");
+  WriteCrtEnd(CrtFile);
+  WriteBasPair(BasFile, "Ab~c", translation);
+  CloseOutputs();
+  EXPECT_EQ(Output("CRT"),
+            "LANGUAGE GROUP\r\nItems      USHORT(2)\r\n"
+            "           PSTRING('Ab\tc')\r\n           PSTRING('" +
+                translation +
+                "')\r\n"
+                "           PSTRING('It''s')\r\n           PSTRING('C''est')\r\n"
+                "   END\r\n");
+  EXPECT_EQ(Output("BAS"), "\"Ab~c\", \"" + translation + "\"\r\n");
+}
+
 TEST_F(OutputsTest, CountsBeyondTheRangeOfAUshort) {
   for (int i = 0; i < 70000; ++i) AddText("Text " + std::to_string(i));
   Open("texts");

@@ -6,6 +6,11 @@
 //   descriptor of a file of that name (a Windows program under Wine reads through read()
 //   itself) reads no further than the page, then fails.
 // - QUOTEX_FAIL_SEARCH=1: opening a directory for reading fails with EIO.
+
+// The calls are defined here under their own names (fopen and fopen64 both), whatever the build
+// asks of file offsets elsewhere.
+#undef _FILE_OFFSET_BITS
+
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>

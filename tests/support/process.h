@@ -29,6 +29,13 @@ struct ProcessOptions {
 // The path of the quotex executable under test.
 std::string QuotexPath();
 
+// The command that starts it: its path, behind the emulator that runs it when it was built for
+// another machine (qemu-i386 for the 32-bit build), which is looked up on the PATH.
+std::vector<std::string> QuotexCommand();
+
+// Whether quotex runs under such an emulator.
+bool RunsUnderEmulator();
+
 // Runs quotex with `arguments` in `directory`, with standard input closed. Without
 // `options.onTerminal` it has no controlling terminal, so the console texts are dropped.
 ProcessResult RunQuotex(const std::filesystem::path& directory,

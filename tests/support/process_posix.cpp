@@ -6,9 +6,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 
 #include "support/process.h"
 
@@ -21,11 +22,33 @@ void Limit(int resource, long value) {
   setrlimit(resource, &limit);
 }
 
-// In the child: sets up standard input and output, the limits, the environment and the
-// directory, then becomes quotex.
+// The environment of the tests with `variables` (each NAME=VALUE) set in it.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& variables) {
+  std::vector<std::string> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    std::string_view entry = *variable;
+    auto setsIt = [entry](const std::string& set) {
+      return entry.starts_with(set.substr(0, set.find('=') + 1));
+    };
+    if (std::none_of(variables.begin(), variables.end(), setsIt)) environment.emplace_back(entry);
+  }
+  environment.insert(environment.end(), variables.begin(), variables.end());
+  return environment;
+}
+
+// Pointers to the words, ending in a null pointer, as exec takes them.
+std::vector<char*> Pointers(std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (std::string& word : words) pointers.push_back(word.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// In the child: sets up standard input and output, the limits and the directory, then becomes
+// quotex. It allocates nothing: `argv` (QuotexCommand and the arguments) and `envp` are made
+// before the fork.
 [[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
-                             const std::vector<std::string>& arguments,
-                             const ProcessOptions& options) {
+                             char* const* argv, char* const* envp, const ProcessOptions& options) {
   if (!options.standardOutput.empty()) {
     close(outputPipe);
     outputPipe = open(options.standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -40,14 +63,8 @@ void Limit(int resource, long value) {
   if (options.fileSizeLimit > 0) std::signal(SIGXFSZ, SIG_IGN);
   Limit(RLIMIT_FSIZE, options.fileSizeLimit);
   Limit(RLIMIT_AS, options.addressSpaceLimit);
-  for (const std::string& variable : options.environment) putenv(strdup(variable.c_str()));
   if (chdir(directory.c_str()) != 0) _exit(127);
-  std::string program = QuotexPath();
-  std::vector<std::string> copies(arguments);
-  std::vector<char*> argv{program.data()};
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
+  execvpe(argv[0], argv, envp);
   _exit(127);
 }
 
@@ -77,8 +94,30 @@ std::string QuotexPath() {
   return QUOTEX_EXECUTABLE;
 }
 
+std::vector<std::string> QuotexCommand() {
+  // QUOTEX_EMULATOR is a CMake list: the emulator's program, then its own arguments.
+  std::vector<std::string> command;
+  std::string_view emulator = QUOTEX_EMULATOR;
+  while (!emulator.empty()) {
+    std::size_t end = std::min(emulator.find(';'), emulator.size());
+    if (end > 0) command.emplace_back(emulator.substr(0, end));
+    emulator.remove_prefix(std::min(end + 1, emulator.size()));
+  }
+  command.push_back(QuotexPath());
+  return command;
+}
+
+bool RunsUnderEmulator() {
+  return QuotexCommand().size() > 1;
+}
+
 ProcessResult RunQuotex(const std::filesystem::path& directory,
                         const std::vector<std::string>& arguments, const ProcessOptions& options) {
+  std::vector<std::string> command = QuotexCommand();
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv = Pointers(command);
+  std::vector<std::string> environment = EnvironmentWith(options.environment);
+  std::vector<char*> envp = Pointers(environment);
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
   int terminal = -1;
@@ -94,7 +133,7 @@ ProcessResult RunQuotex(const std::filesystem::path& directory,
   if (child < 0) std::abort();
   if (child == 0) {
     close(pipeEnds[0]);
-    ExecQuotex(pipeEnds[1], directory, arguments, options);
+    ExecQuotex(pipeEnds[1], directory, argv.data(), envp.data(), options);
   }
   close(pipeEnds[1]);
   ProcessResult result;

@@ -1,8 +1,6 @@
 # Tests of the Windows build, run under Wine: the unit tests, the executable's imports, and the
 # comparison of its behaviour with the Linux build's. The Wine tests share one prefix in the
 # build tree, made before the first of them; the last test shuts its server down.
-set(QUOTEX_REFERENCE_EXECUTABLE "${PROJECT_SOURCE_DIR}/build/default/quotex"
-    CACHE FILEPATH "The Linux build of quotex that the Windows build is compared with")
 set(QUOTEX_WINE_RUN "${PROJECT_SOURCE_DIR}/tools/wine-run")
 
 add_test(NAME quotex_imports
@@ -15,8 +13,8 @@ if(IS_DIRECTORY "${PROJECT_SOURCE_DIR}/examples")
   list(APPEND compared_directories "${PROJECT_SOURCE_DIR}/examples")
 endif()
 add_test(NAME wine_compare
-         COMMAND "${PROJECT_SOURCE_DIR}/tools/wine-compare" "${QUOTEX_REFERENCE_EXECUTABLE}"
-                 $<TARGET_FILE:quotex> ${compared_directories})
+         COMMAND "${PROJECT_SOURCE_DIR}/tools/compare-builds" --wine
+                 "${QUOTEX_REFERENCE_EXECUTABLE}" $<TARGET_FILE:quotex> ${compared_directories})
 set_tests_properties(wine_compare PROPERTIES SKIP_RETURN_CODE 77)
 
 add_test(NAME wine_boot COMMAND "${QUOTEX_WINE_RUN}" --boot)

@@ -1,0 +1,173 @@
+#include "translation/check.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "translation/notation.h"
+
+namespace {
+
+class Checker {
+ public:
+  explicit Checker(std::vector<Diagnostic>& diagnostics) : diagnostics_(diagnostics) {}
+
+  void CheckItemsCount(const CrtDocument& crt) {
+    std::string texts = std::to_string(crt.pairs.size()) + " texts";
+    if (crt.itemsLine == 0) {
+      Error(crt.groupLine, "no Items USHORT(n) line; the group holds " + texts);
+    } else if (crt.itemsCount != crt.pairs.size()) {
+      Error(crt.itemsLine, "Items count " + std::to_string(crt.itemsCount) + " differs from the " +
+                               texts + " of the group");
+    }
+  }
+
+  void CheckTranslation(const CrtPair& pair) {
+    if (pair.translation.empty()) return;
+    line_ = pair.translationLine;
+    if (std::optional<NotationProblem> problem = FindNotationProblem(pair.translation)) {
+      diagnostics_.push_back({line_, Severity::kError, "translation: " + problem->message,
+                              pair.translationColumn + problem->offset});
+    }
+    std::string text = DecodeNotation(pair.text);
+    std::string translation = DecodeNotation(pair.translation);
+    CompareAccelerators(text, translation);
+    CompareControlCharacters(text, translation);
+    CompareBlanks(text, translation);
+    CompareEndings(text, translation);
+    if (translation.size() > kMaxPstringLength) {
+      Warning("translation is " + std::to_string(translation.size()) +
+              " characters long; a PSTRING holds at most 255");
+    }
+  }
+
+  void Warning(std::size_t line, std::string message) {
+    diagnostics_.push_back({line, Severity::kWarning, std::move(message)});
+  }
+
+ private:
+  void Error(std::size_t line, std::string message) {
+    diagnostics_.push_back({line, Severity::kError, std::move(message)});
+  }
+  void Warning(std::string message) { Warning(line_, std::move(message)); }
+
+  void CompareAccelerators(std::string_view text, std::string_view translation) {
+    std::size_t inText = AcceleratorCount(text), inTranslation = AcceleratorCount(translation);
+    if (inText == inTranslation) return;
+    Warning("translation has " + Counted(inTranslation, "'&' accelerator") + ", its text " +
+            std::to_string(inText));
+  }
+
+  void CompareControlCharacters(std::string_view text, std::string_view translation) {
+    std::string inText = ControlCharacters(text), inTranslation = ControlCharacters(translation);
+    if (inText == inTranslation) return;
+    Warning("codes or tabs differ from the text's: " + Listed(inTranslation) + " here, " +
+            Listed(inText) + " in the text");
+  }
+
+  void CompareBlanks(std::string_view text, std::string_view translation) {
+    auto leading = [](std::string_view s) { return std::min(s.find_first_not_of(' '), s.size()); };
+    auto trailing = [](std::string_view s) {
+      std::size_t last = s.find_last_not_of(' ');
+      return last == std::string_view::npos ? s.size() : s.size() - last - 1;
+    };
+    if (leading(text) != leading(translation)) {
+      Warning("leading blanks differ from the text's: " + std::to_string(leading(translation)) +
+              " here, " + std::to_string(leading(text)) + " in the text");
+    }
+    if (trailing(text) != trailing(translation)) {
+      Warning("trailing blanks differ from the text's: " + std::to_string(trailing(translation)) +
+              " here, " + std::to_string(trailing(text)) + " in the text");
+    }
+  }
+
+  void CompareEndings(std::string_view text, std::string_view translation) {
+    std::string_view inText = Ending(text), inTranslation = Ending(translation);
+    if (inText == inTranslation) return;
+    if (inText.empty()) {
+      Warning("translation ends with '" + std::string(inTranslation) + "', its text does not");
+    } else if (inTranslation.empty()) {
+      Warning("translation does not end with '" + std::string(inText) + "' as its text does");
+    } else {
+      Warning("translation ends with '" + std::string(inTranslation) + "', its text with '" +
+              std::string(inText) + "'");
+    }
+  }
+
+  // Ampersands that mark an accelerator: "&&" is a plain ampersand.
+  static std::size_t AcceleratorCount(std::string_view characters) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+      if (characters[i] != '&') continue;
+      if (i + 1 < characters.size() && characters[i + 1] == '&') {
+        ++i;
+      } else {
+        ++count;
+      }
+    }
+    return count;
+  }
+
+  // The control characters, sorted, so that only their number and kind count.
+  static std::string ControlCharacters(std::string_view characters) {
+    std::string controls;
+    for (char c : characters) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte < 32 || byte == 127) controls += c;
+    }
+    std::sort(controls.begin(), controls.end());
+    return controls;
+  }
+
+  // The final ':', '...' or '?' after the trailing blanks, or nothing.
+  static std::string_view Ending(std::string_view characters) {
+    std::size_t last = characters.find_last_not_of(' ');
+    if (last == std::string_view::npos) return {};
+    std::string_view body = characters.substr(0, last + 1);
+    for (std::string_view ending : {"...", ":", "?"}) {
+      if (body.ends_with(ending)) return ending;
+    }
+    return {};
+  }
+
+  static std::string Listed(std::string_view controls) {
+    if (controls.empty()) return "none";
+    std::string listed = "<";
+    for (char c : controls) {
+      if (listed.size() > 1) listed += ',';
+      listed += std::to_string(static_cast<unsigned char>(c));
+    }
+    return listed + ">";
+  }
+
+  static std::string Counted(std::size_t count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+  }
+
+  std::vector<Diagnostic>& diagnostics_;
+  std::size_t line_ = 0;
+};
+
+}  // namespace
+
+CheckResult CheckCrt(const CrtDocument& crt) {
+  CheckResult result;
+  result.diagnostics = crt.structureErrors;
+  result.texts = crt.pairs.size();
+  Checker checker(result.diagnostics);
+  checker.CheckItemsCount(crt);
+  std::unordered_map<std::string_view, std::size_t> firstLines;
+  for (const CrtPair& pair : crt.pairs) {
+    if (!pair.translation.empty()) ++result.translated;
+    auto [first, isNew] = firstLines.emplace(pair.text, pair.textLine);
+    if (!isNew) {
+      checker.Warning(pair.textLine, "text listed twice (first on line " +
+                                         std::to_string(first->second) +
+                                         "); only the first one's translation is found");
+    }
+    checker.CheckTranslation(pair);
+  }
+  SortByLine(result.diagnostics);
+  return result;
+}

@@ -1,0 +1,140 @@
+#include "translation/code_page.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+#include "translation/utf8.h"
+
+namespace {
+
+constexpr unsigned kCodePages[] = {437,  850,  852,  866,  1250, 1251, 1252,
+                                   1253, 1254, 1255, 1256, 1257, 1258};
+
+std::string LowerCased(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// The code page `name` stands for, or 0.
+unsigned CodePageNumber(std::string_view name) {
+  std::string lower = LowerCased(name);
+  for (unsigned number : kCodePages) {
+    std::string digits = std::to_string(number);
+    bool isWindows = number >= 1250;
+    if (lower == "cp" + digits || (isWindows && lower == "windows-" + digits)) return number;
+  }
+  return 0;
+}
+
+// Bytes that some platform's table lacks although the code page's published table defines
+// them: glibc leaves out cp1255's 0xCA, which Windows maps.
+struct Supplement {
+  unsigned codePage;
+  unsigned char byte;
+  char32_t character;
+};
+constexpr Supplement kSupplements[] = {{1255, 0xCA, 0x05BA}};
+
+bool PlatformCharacter(unsigned codePage, unsigned char byte, char32_t& character) {
+  if (CodePageToUnicode(codePage, byte, character)) return true;
+  for (const Supplement& supplement : kSupplements) {
+    if (supplement.codePage == codePage && supplement.byte == byte) {
+      character = supplement.character;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Undefined bytes come out of Windows as C1 controls or private-use characters, where iconv
+// refuses them; both count as undefined. A byte of the lower half must stand for itself.
+bool IsPortableMapping(unsigned char byte, char32_t character) {
+  if (byte < 0x80) return character == byte;
+  bool isC1Control = character >= 0x80 && character <= 0x9F;
+  bool isPrivateUse = character >= 0xE000 && character <= 0xF8FF;
+  return character >= 0x80 && !isC1Control && !isPrivateUse;
+}
+
+}  // namespace
+
+std::optional<CodePage> CodePage::Named(std::string_view name) {
+  unsigned number = CodePageNumber(name);
+  if (number == 0) return std::nullopt;
+  CodePage codePage(number);
+  if (!codePage.CharacterOf('A')) return std::nullopt;  // the platform has no such table
+  return codePage;
+}
+
+std::string CodePage::KnownNames() {
+  std::string names;
+  for (unsigned number : kCodePages) {
+    if (!names.empty()) names += ", ";
+    names += "cp" + std::to_string(number);
+  }
+  return names;
+}
+
+// Two bytes standing for one character would not convert back; the later one counts as
+// undefined so that the conversions stay each other's inverse.
+CodePage::CodePage(unsigned number) : name_("cp" + std::to_string(number)) {
+  for (unsigned value = 0; value < 256; ++value) {
+    auto byte = static_cast<unsigned char>(value);
+    char32_t character;
+    if (!PlatformCharacter(number, byte, character) || !IsPortableMapping(byte, character))
+      continue;
+    if (byte >= 0x80) {
+      auto taken = std::find_if(bytes_.begin(), bytes_.end(), [character](const auto& entry) {
+        return entry.first == character;
+      });
+      if (taken != bytes_.end()) continue;
+      bytes_.emplace_back(character, byte);
+    }
+    characters_[byte] = character;
+  }
+  std::sort(bytes_.begin(), bytes_.end());
+}
+
+std::optional<char32_t> CodePage::CharacterOf(unsigned char byte) const {
+  return characters_[byte];
+}
+
+bool CodePage::ToUtf8(std::string_view bytes, std::string& utf8, std::size_t& badOffset) const {
+  utf8.clear();
+  utf8.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::optional<char32_t> character = CharacterOf(static_cast<unsigned char>(bytes[i]));
+    if (!character) {
+      badOffset = i;
+      return false;
+    }
+    AppendUtf8(utf8, *character);
+  }
+  return true;
+}
+
+bool CodePage::FromUtf8(std::string_view utf8, std::string& bytes, std::size_t& badOffset) const {
+  bytes.clear();
+  bytes.reserve(utf8.size());
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    std::size_t start = at;
+    std::optional<char32_t> character = DecodeUtf8(utf8, at);
+    std::optional<unsigned char> byte;
+    if (character && *character < 0x80 && characters_[*character]) {
+      byte = static_cast<unsigned char>(*character);
+    } else if (character) {
+      auto found = std::lower_bound(bytes_.begin(), bytes_.end(),
+                                    std::pair<char32_t, unsigned char>(*character, 0));
+      if (found != bytes_.end() && found->first == *character) byte = found->second;
+    }
+    if (!byte) {
+      badOffset = start;
+      return false;
+    }
+    bytes.push_back(static_cast<char>(*byte));
+  }
+  return true;
+}

@@ -1,0 +1,48 @@
+// gettext PO files, the format translators' editors and platforms trade: a reader for all the
+// format allows as those tools write it, and a writer of plain, deterministic UTF-8 files.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "translation/diagnostic.h"
+
+struct PoEntry {
+  std::size_t line = 0;  // of its msgid
+  std::optional<std::string> context;
+  std::string id;
+  std::string translation;  // msgstr; msgstr[0] of a plural entry
+  bool fuzzy = false;
+  bool plural = false;
+  std::string pluralId;                         // msgid_plural
+  std::vector<std::string> pluralTranslations;  // msgstr[0], msgstr[1], ...
+  std::size_t translationLine = 0;              // of its msgstr (or msgstr[0])
+};
+
+struct PoDocument {
+  std::vector<PoEntry> entries;  // in file order; neither the header nor obsolete entries
+  std::vector<Diagnostic> problems;
+};
+
+// Accepts comments of every kind, flags, msgctxt, strings continued over several lines, every
+// escape of the format (octal and \x included), obsolete #~ entries (passed over), plural
+// entries, entries in any order, a UTF-8 byte order mark and CR LF line ends. Reports with its
+// line, and never guesses at: an unterminated string, an unknown keyword, a bad escape, a NUL,
+// invalid UTF-8, an entry without msgid or msgstr, a (msgctxt, msgid) given twice, a header
+// charset other than UTF-8 (or the template's CHARSET, or ASCII).
+PoDocument ReadPo(std::string_view bytes);
+
+struct PoHeader {
+  std::string projectName;   // Project-Id-Version
+  std::string revisionDate;  // PO-Revision-Date, e.g. "2024-05-01 12:00+0000"
+  std::optional<std::string> language;
+};
+
+// A UTF-8 PO file with LF line ends: the header entry, then one entry per element, separated by
+// blank lines. Strings are escaped as gettext does; a string with a line feed before its end is
+// written one line per piece. The same input gives the same bytes. Header values are one line
+// each: a control character in them becomes a blank.
+std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries);

@@ -1,0 +1,115 @@
+#include "translation/check.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "LINE[:COLUMN]: error|warning: MESSAGE" per diagnostic.
+std::vector<std::string> Check(const std::string& crtFile) {
+  std::vector<std::string> lines;
+  for (const Diagnostic& diagnostic : CheckCrt(ReadCrt(crtFile)).diagnostics) {
+    lines.push_back(FormatDiagnostic("", diagnostic).substr(1));
+  }
+  return lines;
+}
+
+std::string Crt(const std::vector<std::pair<std::string, std::string>>& pairs) {
+  std::string file = "LANGUAGE GROUP\nItems USHORT(" + std::to_string(pairs.size()) + ")\n";
+  for (const auto& [text, translation] : pairs) {
+    file += "  PSTRING('" + text + "')\n  PSTRING('" + translation + "')\n";
+  }
+  return file + "  END\n";
+}
+
+TEST(CheckTest, CountsTextsAndTranslations) {
+  CheckResult result =
+      CheckCrt(ReadCrt(Crt({{"&OK", "&OK"}, {"Cancel", ""}, {"Save", "Sichern"}})));
+  EXPECT_EQ(result.diagnostics.size(), 0u);
+  EXPECT_EQ(result.texts, 3u);
+  EXPECT_EQ(result.translated, 2u);
+}
+
+TEST(CheckTest, ReportsTheCountAndTheStructure) {
+  EXPECT_EQ(
+      Check("L GROUP\nItems USHORT(2)\n PSTRING('a')\n PSTRING('b')\n END\n"),
+      std::vector<std::string>{"2: error: Items count 2 differs from the 1 texts of the group"});
+  EXPECT_EQ(Check("L GROUP\n PSTRING('a')\n PSTRING('b')\n END\n"),
+            std::vector<std::string>{"1: error: no Items USHORT(n) line; the group holds 1 texts"});
+  EXPECT_EQ(Check("L GROUP\nItems USHORT(1)\n PSTRING('a')\n PSTRING('b')\n"),
+            std::vector<std::string>{"4: error: no END line at the end of the group"});
+}
+
+TEST(CheckTest, ReportsMalformedTranslationsWhereTheyAre) {
+  EXPECT_EQ(Check(Crt({{"It''s", "C''est"}, {"Don''t", "Ne pas'"}, {"Tab<9>", "Tab<9"}})),
+            (std::vector<std::string>{
+                "6:18: error: translation: lone quote; write '' for a quote",
+                "8: warning: codes or tabs differ from the text's: none here, <9> in the text",
+                "8:15: error: translation: '<' opens no valid code; write '<<' for a '<'",
+            }));
+}
+
+TEST(CheckTest, WarnsOfLikelyMistakesInTranslations) {
+  const struct {
+    std::string text, translation, warning;  // warning: "" for none
+  } cases[] = {
+      {"&Save", "&Speichern", ""},
+      {"&Save", "Speichern", "translation has 0 '&' accelerators, its text 1"},
+      {"Save && &Close", "Speichern", "translation has 0 '&' accelerators, its text 1"},
+      {"Save", "Sichern && Schlie&&en", ""},
+      {"Save", "&Spei&chern", "translation has 2 '&' accelerators, its text 0"},
+      {"\tName", "<9>Name", ""},  // quotex writes a text's first <9> as a real tab
+      {"Line<13,10>Next",
+       "Zeile<13,10>N\xE4"
+       "chste",
+       ""},
+      {"Line<13,10>Next",
+       "Zeile<10,13>N\xE4"
+       "chste",
+       ""},
+      {"Line<13,10>", "Zeile<13>",
+       "codes or tabs differ from the text's: <13> here, <10,13> in the text"},
+      {"  Name", " Name", "leading blanks differ from the text's: 1 here, 2 in the text"},
+      {"Name ", "Name", "trailing blanks differ from the text's: 0 here, 1 in the text"},
+      {"Name:", "Nom :", ""},
+      {"Name:", "Name", "translation does not end with ':' as its text does"},
+      {"Open...",
+       "\xD6"
+       "ffnen:",
+       "translation ends with ':', its text with '...'"},
+      {"Open", "Ouvrir ?", "translation ends with '?', its text does not"},
+      {"Sure? ", "S\xFBr ? ", ""},
+      {"Done.", "Fertig", ""},
+      {"Long", "x{255}", ""},
+      {"Long", "x{255}y", "translation is 256 characters long; a PSTRING holds at most 255"},
+      {"Name:", "", ""},  // no translation yet
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> expected;
+    if (!c.warning.empty()) expected.push_back("4: warning: " + c.warning);
+    EXPECT_EQ(Check(Crt({{c.text, c.translation}})), expected) << c.text << " | " << c.translation;
+  }
+}
+
+TEST(CheckTest, WarnsOfATextListedTwiceAndKeepsLineOrder) {
+  EXPECT_EQ(Check(Crt({{"Save", "Sichern"}, {"Save:", "Sichern"}, {"Save", "Speichern"}})),
+            (std::vector<std::string>{
+                "6: warning: translation does not end with ':' as its text does",
+                "7: warning: text listed twice (first on line 3); only the first one's "
+                "translation is found",
+            }));
+}
+
+TEST(DiagnosticTest, FormatsAsCompilersDo) {
+  EXPECT_EQ(FormatDiagnostic("TEXTS.CRT", {12, Severity::kError, "lone quote"}),
+            "TEXTS.CRT:12: error: lone quote");
+  EXPECT_EQ(FormatDiagnostic("TEXTS.CRT", {12, Severity::kWarning, "long", 7}),
+            "TEXTS.CRT:12:7: warning: long");
+  EXPECT_EQ(FormatDiagnostic("TEXTS.CRT", {0, Severity::kError, "no END line"}),
+            "TEXTS.CRT: error: no END line");
+  EXPECT_EQ(Quoted(std::string(41, 'x')), "'" + std::string(40, 'x') + "...'");
+}
+
+}  // namespace

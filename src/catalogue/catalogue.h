@@ -23,7 +23,7 @@ class StoredText {
   std::size_t length_;
 };
 
-class TextListNode final {
+class TextListNode {
  public:
   TextListNode(Arena& arena, std::string_view text) : text(arena, text) {}
   virtual ~TextListNode() = default;
@@ -60,7 +60,7 @@ class TextList {
   TextListNode* cursor_ = nullptr;
 };
 
-class KeyedEntry final {
+class KeyedEntry {
  public:
   KeyedEntry(Arena& arena, std::string_view key) : key(arena, key) {}
   virtual ~KeyedEntry() = default;

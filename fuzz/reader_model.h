@@ -48,22 +48,30 @@ inline bool IsContinued(std::string_view line) {
   return line.size() > 10 && line.ends_with(kMarker);
 }
 
-// Folds a chain of physical lines (each but the last continued) into one logical line: each
-// line cut at its marker, followed by what comes after the first quote of the logical line that
-// the rest of the chain makes, cut to the buffer.
-FUZZ_MODEL inline std::string JoinChain(const std::vector<std::string>& lines, std::size_t first,
-                                        std::size_t last, std::size_t size) {
-  auto cut = [](std::string_view line) {
-    return std::string(IsContinued(line) ? line.substr(0, line.size() - kMarker.size()) : line);
-  };
-  std::string joined = cut(lines[last]);
-  for (std::size_t i = last; i-- > first;) {
+// Joins a chain of lines, each but the last already cut at its marker, into one logical line of
+// a buffer of `size` bytes: each line followed by what comes after the first quote of the
+// logical line that the rest of the chain makes, cut to the buffer.
+FUZZ_MODEL inline std::string JoinCutLines(const std::vector<std::string>& lines,
+                                           std::size_t size) {
+  std::string joined = lines.back();
+  for (std::size_t i = lines.size() - 1; i-- > 0;) {
     std::size_t quote = joined.find('\'');
-    std::string outer = cut(lines[i]);
+    std::string outer = lines[i];
     if (quote != std::string::npos) outer += joined.substr(quote + 1);
     joined = outer.substr(0, size - 1);
   }
   return joined;
+}
+
+// Folds a chain of physical lines (each but the last continued) into one logical line.
+FUZZ_MODEL inline std::string JoinChain(const std::vector<std::string>& lines, std::size_t first,
+                                        std::size_t last, std::size_t size) {
+  std::vector<std::string> cut;
+  for (std::size_t i = first; i <= last; ++i) {
+    std::string_view line = lines[i];
+    cut.emplace_back(IsContinued(line) ? line.substr(0, line.size() - kMarker.size()) : line);
+  }
+  return JoinCutLines(cut, size);
 }
 
 // The logical lines of a file read into a buffer of `size` bytes.

@@ -1,6 +1,7 @@
-// A plain model of the line filter and literal extraction, for the fuzz targets to check the
-// scanner against: the texts that a run offers to the catalogue, found by searching each line
-// afresh for every rule, and the catalogue they make.
+// A plain model of the line filter and literal extraction, for the fuzz targets and the tests to
+// check the scanner against: the texts that a run offers to the catalogue, found by searching
+// each line afresh for every rule (with the scanner's own keyword table), and the catalogue they
+// make.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include "fuzz_check.h"
 #include "reader_model.h"
+#include "scan/keywords.h"
 
 namespace fuzz {
 
@@ -23,22 +25,21 @@ FUZZ_MODEL inline bool HasTwoAdjacentLetters(std::string_view text) {
 }
 
 FUZZ_MODEL inline bool IsSkippedCode(std::string_view code, bool messagesOnly) {
-  for (std::string_view keyword : {".SetFilter(", ".Fetch(", "INIMgr.", ".AddKey(", "MEMBER(",
-                                   "INCLUDE(", "MODULE(", "FILE,DRIVER("}) {
+  for (std::string_view keyword : kExactSkipKeywords) {
     if (code.find(keyword) != std::string_view::npos) return true;
   }
   std::string upper(code);
   for (char& c : upper) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  if (upper.find("GETINI") != std::string::npos || upper.find("PUTINI") != std::string::npos) {
-    return true;
+  for (std::string_view keyword : kAnyCaseSkipKeywords) {
+    if (upper.find(keyword) != std::string::npos) return true;
   }
-  return messagesOnly && upper.find(" MESSAGE") == std::string::npos;
+  return messagesOnly && upper.find(kMessageKeyword) == std::string::npos;
 }
 
 FUZZ_MODEL inline bool FollowsAttribute(std::string_view line, std::size_t quote) {
-  for (std::string_view keyword : {"HLP(", "FONT(", "ICON(", "WALLPAPER("}) {
+  for (std::string_view keyword : kAttributeKeywords) {
     if (quote > keyword.size() && line.substr(quote - keyword.size(), keyword.size()) == keyword) {
       return true;
     }

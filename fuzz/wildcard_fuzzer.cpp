@@ -1,7 +1,7 @@
 // Fuzzes MatchesMask. The input is a mask, a NUL byte and a name (without a NUL byte, the input
 // is both). Checked for every pair: case never matters; "*" matches every name; a mask without
-// wildcards matches only its own name, ignoring case; and the answer equals that of a plain
-// dynamic-programming matcher.
+// wildcards matches only its own name, ignoring case (and, ending in a dot, that name without
+// the dot); and the answer equals that of a plain dynamic-programming matcher.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,10 +52,13 @@ FUZZ_MODEL bool ModelMatchesPattern(std::string_view mask, std::string_view name
   return row[name.size()];
 }
 
-// A mask ending in ".*" also matches the name with no dot part at all.
+// A mask ending in ".*" also matches the name with no dot part at all, and one ending in a dot
+// the names without a dot that the rest of the mask matches.
 FUZZ_MODEL bool ModelMatchesMask(std::string_view mask, std::string_view name) {
-  return ModelMatchesPattern(mask, name) ||
-         (mask.ends_with(".*") && ModelMatchesPattern(mask.substr(0, mask.size() - 2), name));
+  if (ModelMatchesPattern(mask, name)) return true;
+  if (mask.ends_with(".*")) return ModelMatchesPattern(mask.substr(0, mask.size() - 2), name);
+  return mask.ends_with('.') && name.find('.') == std::string_view::npos &&
+         ModelMatchesPattern(mask.substr(0, mask.size() - 1), name);
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
@@ -78,7 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(MatchesMask(Uppered(mask).c_str(), Lowered(name).c_str()) == matches);
   FUZZ_CHECK(MatchesMask("*", name.c_str()));
   if (mask.find_first_of("*?") == std::string::npos) {
-    FUZZ_CHECK(matches == EqualIgnoringCase(mask, name));
+    bool withoutExtension = mask.ends_with('.') && name.find('.') == std::string::npos &&
+                            EqualIgnoringCase(mask.substr(0, mask.size() - 1), name);
+    FUZZ_CHECK(matches == (EqualIgnoringCase(mask, name) || withoutExtension));
   }
   if (name.find_first_of("*?") == std::string::npos) {
     FUZZ_CHECK(MatchesMask(Lowered(name).c_str(), Uppered(name).c_str()));

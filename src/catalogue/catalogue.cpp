@@ -50,7 +50,6 @@ TextListNode* TextList::Next() {
 }
 
 void TextList::Clear() {
-  // Iteratively: a recursive teardown of a long list would exhaust the stack.
   while (first_ != nullptr) {
     TextListNode* next = first_->next;
     first_->~TextListNode();
@@ -63,16 +62,13 @@ void TextList::Clear() {
 TextIndex::TextIndex() : buckets_(std::make_unique<std::vector<Slot>[]>(kBucketCount)) {}
 
 std::uint32_t HashText(std::string_view text) {
-  // Each step makes h = (h << 4) + byte and folds the top four bits, when set, back into bits 4
-  // to 7 while clearing them. Carried here as h << 4, which loses nothing (h stays below 2^28):
-  // the fold then needs one step fewer per byte, and the bytes of a text come one after another.
-  std::uint32_t shifted = 0;
+  std::uint32_t h = 0;
   for (char c : text) {
-    std::uint32_t t = shifted + static_cast<std::uint32_t>(
-                                    static_cast<std::int32_t>(static_cast<signed char>(c)));
-    shifted = (t << 4) ^ ((t >> 20) & 0xF00u);
+    h = (h << 4) + static_cast<std::uint32_t>(static_cast<signed char>(c));
+    std::uint32_t g = h & 0xF0000000u;
+    if (g != 0) h = (h & 0x0FFFFFFFu) ^ (g >> 24);
   }
-  return shifted >> 4;
+  return h;
 }
 
 KeyedEntry* TextIndex::Find(std::string_view key) const {

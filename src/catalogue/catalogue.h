@@ -23,7 +23,7 @@ class StoredText {
   std::size_t length_;
 };
 
-class TextListNode final {
+class TextListNode {
  public:
   TextListNode(Arena& arena, std::string_view text) : text(arena, text) {}
   virtual ~TextListNode() = default;
@@ -64,7 +64,7 @@ class TextList {
   TextListNode* cursor_ = nullptr;
 };
 
-class KeyedEntry final {
+class KeyedEntry {
  public:
   KeyedEntry(Arena& arena, std::string_view key) : key(arena, key) {}
   virtual ~KeyedEntry() = default;

@@ -4,6 +4,9 @@
 
 #include <exception>
 
+// The Failure raised when an output cannot be written completely.
+inline constexpr char kWriteError[] = "Error writing to file";
+
 class Failure : public std::exception {
  public:
   // The text must outlive the exception (a literal or a scratch buffer).

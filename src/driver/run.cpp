@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/ascii.h"
 #include "common/failure.h"
@@ -41,48 +43,60 @@ bool AcceptSwitch(const char* argument) {
 }
 
 // Scans every entry of the search, from the one that started it, showing each on the console.
-void ScanEntries(DirectorySearch& search) {
+// Returns the names, as shown, of the files that could not be read.
+std::vector<std::string> ScanEntries(DirectorySearch& search) {
+  std::vector<std::string> unread;
   do {
     std::string shown = search.Name();
     UpperCaseAscii(shown.data());
     WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
-    ScanFile(search.OpenName());
+    if (!ScanFile(search.OpenName())) unread.push_back(std::move(shown));
   } while (search.Next());
+  return unread;
 }
 
 // Opens, fills and closes the outputs; a Failure on the way is reported by the caller.
-void ScanAndWrite(DirectorySearch& search) {
+std::vector<std::string> ScanAndWrite(DirectorySearch& search) {
   OpenOutputs();
-  ScanEntries(search);
+  std::vector<std::string> unread = ScanEntries(search);
   search.Close();
   WriteToConsole("\nWriting files");
   WriteOutputs();
   CloseOutputs();
+  return unread;
 }
 
 }  // namespace
 
-int Run(int argc, const char* const* argv) {
-  std::fputs("\n\nQuotex 1.00 (990522)\n\n\n", stdout);
-
+CommandLine ReadCommandLine(int argc, const char* const* argv) {
   bool usageWanted = argc < 3;
   if (!usageWanted) {
-    if (HoldsDirectoryPart(argv[1])) {
-      std::fputs("You can only scan files in the current directory.\n", stdout);
-      return 1;
-    }
+    if (HoldsDirectoryPart(argv[1])) return CommandLine::kDirectoryPart;
     // Both switch positions are examined, even after one has failed.
     for (int i = 3; i < argc && i <= 4; ++i) {
       if (!AcceptSwitch(argv[i])) usageWanted = true;
     }
   }
-  if (usageWanted) {
-    std::fputs(kUsage, stdout);
-    return 1;
-  }
-  if (!SetOutputBaseName(argv[2])) {
-    std::fputs("Output file name too long (at most 103 characters).\n", stdout);
-    return 1;
+  if (usageWanted) return CommandLine::kUsage;
+  if (!SetOutputBaseName(argv[2])) return CommandLine::kNameTooLong;
+  return CommandLine::kRun;
+}
+
+int Run(int argc, const char* const* argv) {
+  std::fputs("\n\nQuotex 1.00 (990522)\n\n\n", stdout);
+  switch (ReadCommandLine(argc, argv)) {
+    case CommandLine::kRun:
+      break;
+    case CommandLine::kUsage:
+      std::fputs(kUsage, stdout);
+      return 1;
+    case CommandLine::kDirectoryPart:
+      std::fputs("You can only scan files in the current directory.\n", stdout);
+      return 1;
+    case CommandLine::kNameTooLong:
+      std::printf("Output file name too long (at most %d characters).\n",
+                  static_cast<int>(kMaxBaseNameLength));
+      return 1;
   }
 
   DirectorySearch search;
@@ -90,11 +104,14 @@ int Run(int argc, const char* const* argv) {
     std::fputs("No files in current directory!\n", stdout);
     return 0;
   }
+  int status = 0;
+  std::vector<std::string> unread;
   try {
-    ScanAndWrite(search);
+    unread = ScanAndWrite(search);
   } catch (const Failure& failure) {
     std::printf("%s\n", failure.what());
-    return 1;
+    status = 1;
   }
-  return 0;
+  for (const std::string& name : unread) std::printf("Can not read '%s'\n", name.c_str());
+  return unread.empty() ? status : 1;
 }

@@ -3,3 +3,14 @@
 #pragma once
 
 int Run(int argc, const char* const* argv);
+
+// What a command line asks for.
+enum class CommandLine {
+  kRun,            // a run, with the run settings set from it
+  kUsage,          // the usage text: arguments missing or a switch not known
+  kDirectoryPart,  // a mask that names another directory
+  kNameTooLong,    // an output base name longer than the settings hold
+};
+
+// Reads the command line `QUOTEX FILEMASK OUTPUTFILE [/M]` into the run settings.
+CommandLine ReadCommandLine(int argc, const char* const* argv);

@@ -135,5 +135,5 @@ void CloseOutputs() {
   bool ok = BasFile.Close();
   ok = CrtFile.Close() && ok;
   ok = LstFile.Close() && ok;
-  if (!ok) throw Failure("Error writing to file");
+  if (!ok) throw Failure(kWriteError);
 }

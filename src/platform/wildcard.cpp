@@ -37,6 +37,12 @@ bool MatchesMask(const char* mask, const char* name) {
   std::size_t length = std::strlen(mask);
   if (MatchesPattern(mask, length, name)) return true;
   // "NAME.*" stands for NAME with any extension, or none at all.
-  return length >= 2 && mask[length - 2] == '.' && mask[length - 1] == '*' &&
-         MatchesPattern(mask, length - 2, name);
+  if (length >= 2 && mask[length - 2] == '.' && mask[length - 1] == '*') {
+    return MatchesPattern(mask, length - 2, name);
+  }
+  // "NAME." stands for NAME without an extension: "*." matches the names that hold no dot.
+  if (length >= 1 && mask[length - 1] == '.') {
+    return std::strchr(name, '.') == nullptr && MatchesPattern(mask, length - 1, name);
+  }
+  return false;
 }

@@ -4,9 +4,10 @@
 
 #include <cstddef>
 
-// Scans one source file. A file that cannot be opened or read, or that is not a regular file,
-// yields nothing.
-void ScanFile(const char* fileName);
+// Scans one source file. Anything but a regular file (a directory, a pipe, a device) yields
+// nothing. False when the file could not be opened or read to its end; the lines read before a
+// read error are scanned.
+bool ScanFile(const char* fileName);
 
 // Scans one logical line (NUL-terminated) as ScanFile does.
 void ScanLine(const char* line);

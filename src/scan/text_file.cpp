@@ -1,15 +1,14 @@
 #include "scan/text_file.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "common/failure.h"
+#include "scan/continuation_join.h"
 
 namespace {
 
-constexpr char kWriteError[] = "Error writing to file";
 constexpr char kEndOfFileByte = 0x1A;
 
 // A literal continued on the next line ends in this marker: its closing quote, a blank, the
@@ -19,22 +18,9 @@ constexpr std::size_t kMarkerLength = sizeof kMarker - 1;
 // Lines this short are never joined, whatever they end in.
 constexpr std::size_t kLongestUnjoinedLine = 10;
 
-// Whether one of the eight bytes of `word` equals `byte` (the classic test for a zero byte, made
-// after the wanted byte has been turned into zero).
-bool HoldsByte(std::uint64_t word, unsigned char byte) {
-  constexpr std::uint64_t kLow = 0x0101010101010101u;
-  constexpr std::uint64_t kHigh = 0x8080808080808080u;
-  std::uint64_t zeroed = word ^ (kLow * byte);
-  return ((zeroed - kLow) & ~zeroed & kHigh) != 0;
-}
-
 // The start of the line that holds position `at`: just after the last line feed before it, or
-// `begin`. Steps back eight bytes at a time while they hold no line feed.
+// `begin`.
 const char* StartOfLine(const char* begin, const char* at) {
-  for (std::uint64_t word; at - begin >= 8; at -= 8) {
-    std::memcpy(&word, at - 8, 8);
-    if (HoldsByte(word, '\n')) break;
-  }
   while (at > begin && at[-1] != '\n') --at;
   return at;
 }
@@ -43,70 +29,6 @@ bool EndsInMarker(const char* line, std::size_t length) {
   return length > kLongestUnjoinedLine &&
          std::memcmp(line + length - kMarkerLength, kMarker, kMarkerLength) == 0;
 }
-
-// Joins the continuation lines of one logical line without recursion.
-//
-// Defined recursively, a logical line is its first physical line cut at the marker, followed by
-// everything after the first quote of the *logical* line that comes next, cut to the buffer's
-// capacity; the innermost line is joined first. Seen as a stream, every character of a
-// continuation line enters its own level, then climbs level by level towards the first line:
-// each level keeps at most `capacity` characters, and between two levels the characters up to
-// and including the lower level's first quote are dropped. Levels that already passed their
-// quote form one group with the level above, and a character climbs through a whole group at
-// once, so only the remaining room of each group is kept. A character that meets a full level
-// never climbs past it, and neither does any later one, so the line is final from then on.
-class ContinuationJoin {
- public:
-  ContinuationJoin(char* line, std::size_t length, std::size_t capacity)
-      : line_(line), length_(length), capacity_(capacity) {
-    rooms_.push_back(capacity - length);
-  }
-
-  // Adds the next continuation line, already cut at its marker if it has one.
-  void Add(const char* text, std::size_t length) {
-    if (final_) return;
-    // Each level still waiting for its quote needs a character that climbed through the lowest
-    // level to open it; more of them than that level can hold can never all be opened.
-    if (rooms_.size() > capacity_ + 1) {
-      final_ = true;
-      return;
-    }
-    rooms_.push_back(capacity_);
-    while (length > 0 && !final_) {
-      std::size_t& room = rooms_.back();
-      std::size_t window = std::min(room, length);
-      if (rooms_.size() == 1) {  // this group reaches the first line
-        std::memcpy(line_ + length_, text, window);
-        length_ += window;
-        room -= window;
-        final_ = window < length;
-        return;
-      }
-      const char* quote = static_cast<const char*>(std::memchr(text, '\'', window));
-      if (quote == nullptr) {
-        room -= window;
-        final_ = window < length;
-        return;
-      }
-      std::size_t used = static_cast<std::size_t>(quote - text) + 1;
-      room -= used;
-      text += used;
-      length -= used;
-      std::size_t merged = std::min(room, rooms_[rooms_.size() - 2]);
-      rooms_.pop_back();
-      rooms_.back() = merged;
-    }
-  }
-
-  std::size_t Length() const { return length_; }
-
- private:
-  char* line_;
-  std::size_t length_;
-  std::size_t capacity_;
-  std::vector<std::size_t> rooms_;  // remaining room of each group, first line's group first
-  bool final_ = false;
-};
 
 }  // namespace
 
@@ -121,8 +43,8 @@ void TextFile::Open(const char* name, const char* mode) {
   std::memcpy(name_.get(), name, size);
   writing_ = mode[0] == 'w';
   pos_ = end_ = 0;
-  atEnd_ = false;
-  stream_ = std::fopen(name, writing_ ? "wb" : "rb");
+  atEnd_ = readFailed_ = false;
+  stream_ = std::fopen(name_.get(), writing_ ? "wb" : "rb");
   if (stream_ == nullptr) return;
   // Reading and writing go through our own block, so the stream needs no buffer of its own.
   std::setvbuf(stream_, nullptr, _IONBF, 0);
@@ -175,6 +97,7 @@ bool TextFile::Refill(std::size_t keep) {
   std::size_t got = std::fread(block_.get() + keep, 1, kBufferSize - keep, stream_);
   if (got == 0) {
     atEnd_ = true;
+    readFailed_ = std::ferror(stream_) != 0;
     return false;
   }
   const char* stop =

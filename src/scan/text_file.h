@@ -27,6 +27,9 @@ class TextFile {
   // Delivers the next logical line, at most size-1 characters, NUL-terminated and without its
   // line end. False at end of file, on a read error, or when the file is not open.
   bool ReadLine(char* buffer, std::size_t size);
+  // Whether reading stopped at an error before the end of the file: the lines delivered before
+  // it are all there is.
+  bool ReadFailed() const { return readFailed_; }
 
   // Passes over the lines ahead that do not hold the byte `mark`, so that the next ReadLine
   // delivers the first line that may hold it; every line after that comes as it would have
@@ -66,4 +69,5 @@ class TextFile {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool atEnd_ = false;  // end of file, a 0x1A byte, or a read error was met
+  bool readFailed_ = false;
 };

@@ -1,13 +1,15 @@
-// The executable under hostile and broken input: huge, binary and malformed source files,
-// entries that are not files, and outputs that cannot be written (oversized arguments are with
-// the command-line tests). Each run must end with the right status, messages and outputs; none
-// may crash, hang or report success when an output was not written.
+// The executable under hostile and broken input: huge, binary and random source files, entries
+// that are not files, sources that cannot be read, symbolic links, and outputs that cannot be
+// written (oversized arguments are with the command-line tests, broken line ends and bytes with
+// the line reader's). Each run must end with the right status, messages and outputs; none may
+// crash, hang or report success when a source was not read or an output not written.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,41 +18,23 @@
 #include <thread>
 #include <vector>
 
+#include "common/settings.h"
 #include "e2e/e2e_fixture.h"
-#include "scan/scanner.h"
+#include "fuzz/outputs_model.h"
+#include "fuzz/scanner_model.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
 
 constexpr std::size_t kPieceLength = 999;  // a longer physical line arrives in such pieces
 
-struct Outputs {
-  std::string bas;
-  std::string crt;
-  std::string lst;
-};
-
-std::string WithFirstTabAs(std::string text, char replacement) {
-  std::size_t tab = text.find("<9>");
-  if (tab != std::string::npos) text.replace(tab, 3, 1, replacement);
-  return text;
-}
-
-// What the three output files hold for a catalogue of `texts`.
-Outputs OutputsFor(const Texts& texts) {
-  Outputs outputs;
-  outputs.crt = "LANGUAGE GROUP\r\nItems      USHORT(" + std::to_string(texts.size()) + ")\r\n";
-  for (const std::string& text : texts) {
-    std::string listed = WithFirstTabAs(text, '~');
-    outputs.bas += "\"" + listed + "\", \"\"\r\n";
-    outputs.lst += listed + "\r\n";
-    outputs.crt +=
-        "           PSTRING('" + WithFirstTabAs(text, '\t') + "')\r\n           PSTRING('')\r\n";
-  }
-  outputs.crt += "   END\r\n";
-  return outputs;
+// Expects the three outputs named "out" in `dir` to hold exactly `texts`.
+void ExpectOutputs(const ScopedTempDir& dir, const Texts& texts) {
+  fuzz::OutputFiles expected = fuzz::ModelOutputs(texts);
+  EXPECT_EQ(ReadBytes(dir.path() / "OUT.BAS"), expected.bas);
+  EXPECT_EQ(ReadBytes(dir.path() / "OUT.CRT"), expected.crt);
+  EXPECT_EQ(ReadBytes(dir.path() / "OUT.LST"), expected.lst);
 }
 
 // Runs quotex over `mask` in `dir` with the outputs named "out", and expects a clean run that
@@ -59,10 +43,7 @@ void ExpectCollects(const ScopedTempDir& dir, const Texts& texts, const char* ma
   ProcessResult result = RunQuotex(dir.path(), {mask, "out"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.output, kBanner);
-  Outputs expected = OutputsFor(texts);
-  EXPECT_EQ(ReadBytes(dir.path() / "OUT.BAS"), expected.bas);
-  EXPECT_EQ(ReadBytes(dir.path() / "OUT.CRT"), expected.crt);
-  EXPECT_EQ(ReadBytes(dir.path() / "OUT.LST"), expected.lst);
+  ExpectOutputs(dir, texts);
 }
 
 // Places `text` into `line` at `position`.
@@ -79,38 +60,19 @@ std::string HighBytes(int rounds) {
   return bytes;
 }
 
-TEST(BadInputTest, SmallMalformedFiles) {
+// Bytes of 0x80 and above are neither letters nor line ends: they stay in the texts, unchanged
+// in all three outputs, and hash as signed values without harm.
+TEST(BadInputTest, BytesAbove0x7F) {
   const struct {
     const char* name;
     std::string bytes;
     Texts expected;
   } cases[] = {
-      {"empty file", "", {}},
-      {"only NUL bytes", std::string(65536, '\0'), {}},
-      {"NUL bytes end a line's text",
-       "  MESSAGE('Before')\r\n\0\0  MESSAGE('Hidden')\r\n"s
-       "  MESSAGE('Kept') \0 MESSAGE('Dropped')\r\n  MESSAGE('After')\r\n"s,
-       {"Before", "Kept", "After"}},
-      {"0x1A ends the file",
-       "  MESSAGE('One')\r\n  MESSAGE('Two')\x1a  MESSAGE('Three')\r\n  MESSAGE('Four')\r\n",
-       {"One", "Two"}},
-      {"0x1A after the first read block",
-       "  MESSAGE('One')\r\n" + std::string(300000, '\n') +
-           "  MESSAGE('Two')\x1a  MESSAGE('Three')\r\n",
-       {"One", "Two"}},
-      {"CR-only line ends make one line",
-       "  MESSAGE('One')\r  MESSAGE('Two')\r  Text = 'First\rSecond'\r",
-       {"One", "Two", "First\rSecond"}},
-      {"CR before CR LF stays",
-       "  MESSAGE('Three')\r\r\n  Text = 'Four\r'\r\n",
-       {"Three", "Four\r"}},
       {"only bytes 0x80-0xFF", HighBytes(1000), {}},
       {"bytes 0x80-0xFF in texts",
        "  MESSAGE('Caf\xe9 ouvert')\r\n  MESSAGE('Caf\xc9 ouvert')\r\n  T = '\xe9\xe8\xe0\xf1'\r\n"
        "  T = 'Gr\xfc\xdf Gott'\r\n  T = '\xc4\xd6'\r\n  T = 'Caf\xe9 ouvert'\r\n",
        {"Caf\xe9 ouvert", "Caf\xc9 ouvert", "Gr\xfc\xdf Gott"}},
-      {"last line without line feed", "  MESSAGE('One')\r\n  MESSAGE('Last')", {"One", "Last"}},
-      {"continued line at the end of the file", "  MESSAGE('Done') & '' &|", {"Done"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,20 +96,8 @@ TEST(BadInputTest, TenMegabyteLineWithoutLineFeed) {
   ExpectCollects(dir, {"First", "Alpha", "Beta", "Middle", "Last"});
 }
 
-// The literal of the first line is continued over 999,999 lines; every continued line adds an
-// empty literal, so the joined line is short and whole.
-TEST(BadInputTest, MillionContinuedLinesInARow) {
-  constexpr std::string_view kEmptyContinued = "          '' &|\r\n";
-  std::string source = "  MESSAGE('Start ' &|\r\n";
-  source.reserve(source.size() + 1'000'000 * kEmptyContinued.size() + 100);
-  for (int i = 0; i < 999'998; ++i) source += kEmptyContinued;
-  source += "          'end.')\r\n  MESSAGE('After the chain')\r\n";
-  ScopedTempDir dir;
-  WriteBytes(dir / "CHAIN.CLW", source);
-  ExpectCollects(dir, {"Start end.", "After the chain"});
-}
-
-// Whatever random bytes hold, the executable collects what the scanner collects in-process.
+// Whatever random bytes hold, the executable collects what the plain models of the reader and
+// the scanner say it must.
 TEST(BadInputTest, RandomBytes) {
   std::mt19937 random(20240607);
   std::string bytes(1 << 20, '\0');
@@ -157,10 +107,7 @@ TEST(BadInputTest, RandomBytes) {
   }
   ScopedTempDir dir;
   WriteBytes(dir / "RANDOM.CLW", bytes);
-  ResetRunState();
-  ScanFile((dir / "RANDOM.CLW").c_str());
-  Texts texts = CatalogueTexts();
-  ResetRunState();
+  Texts texts = fuzz::ModelScan(bytes, false, kLineSize);
   EXPECT_GT(texts.size(), 100u);
   ExpectCollects(dir, texts);
 }
@@ -212,7 +159,7 @@ class PipeWatch {
 };
 
 // The mask "*" matches the directory's own entries, a named pipe and a subdirectory too: none of
-// them is read, and the files around them are.
+// them is read, none is reported, and the files around them are read.
 TEST(BadInputTest, PipeAndDirectoryMatchingTheMask) {
   ScopedTempDir dir;
   WriteBytes(dir / "A.CLW", "  MESSAGE('Before the pipe')\r\n");
@@ -223,6 +170,82 @@ TEST(BadInputTest, PipeAndDirectoryMatchingTheMask) {
   PipeWatch watch(dir.path() / "B.CLW");
   ExpectCollects(dir, {"Before the pipe", "After the directory"}, "*");
   EXPECT_FALSE(watch.Stop()) << "the named pipe was opened";
+}
+
+// A link to a source file is scanned as that file; one to a directory, one that leads nowhere
+// and one that leads to itself yield nothing, without a word.
+TEST(BadInputTest, SymbolicLinksAmongTheSources) {
+  ScopedTempDir dir;
+  fs::create_directory(dir.path() / "sub");
+  WriteBytes(dir / "sub/REAL.TXT", "  MESSAGE('Through a link')\r\n");
+  WriteBytes(dir / "A.CLW", "  MESSAGE('Plain file')\r\n");
+  fs::create_symlink("sub/REAL.TXT", dir.path() / "B.CLW");
+  fs::create_symlink("sub", dir.path() / "C.CLW");
+  fs::create_symlink("missing.txt", dir.path() / "D.CLW");
+  fs::create_symlink("E.CLW", dir.path() / "E.CLW");
+  WriteBytes(dir / "F.CLW", "  MESSAGE('Plain file')\r\n  MESSAGE('Last file')\r\n");
+  ExpectCollects(dir, {"Plain file", "Through a link", "Last file"});
+}
+
+// A source before and after the one that cannot be read: the run goes on, writes the outputs
+// with every text that was read, then names the file, as the progress line shows it, and ends
+// with status 1.
+void ExpectNamedAsUnread(const ScopedTempDir& dir, const Texts& texts,
+                         const ProcessOptions& options = {}) {
+  WriteBytes(dir / "A.CLW", "  MESSAGE('Before it')\r\n");
+  WriteBytes(dir / "z.clw", "  MESSAGE('After it')\r\n");
+  ProcessResult result = RunQuotex(dir.path(), {"*.clw", "out"}, options);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output, kBanner + CannotRead("UNREAD.CLW"));
+  Texts expected = {"Before it"};
+  expected.insert(expected.end(), texts.begin(), texts.end());
+  expected.push_back("After it");
+  ExpectOutputs(dir, expected);
+}
+
+// /proc/sys/vm/drop_caches is a regular file that nobody may open for reading, not even root.
+TEST(BadInputTest, SourceThatCannotBeOpened) {
+  const char* kUnopenable = "/proc/sys/vm/drop_caches";
+  int descriptor = open(kUnopenable, O_RDONLY);
+  if (descriptor >= 0) close(descriptor);
+  if (descriptor >= 0 || errno != EACCES) GTEST_SKIP() << kUnopenable << " can be read here";
+  ScopedTempDir dir;
+  fs::create_symlink(kUnopenable, dir.path() / "unread.clw");
+  ExpectNamedAsUnread(dir, {});
+}
+
+// /proc/self/mem opens, and reading at its start fails with EIO.
+TEST(BadInputTest, SourceWhoseFirstReadFails) {
+  char byte;
+  int descriptor = open("/proc/self/mem", O_RDONLY);
+  bool fails = descriptor >= 0 && read(descriptor, &byte, 1) < 0 && errno == EIO;
+  if (descriptor >= 0) close(descriptor);
+  if (!fails) GTEST_SKIP() << "/proc/self/mem does not fail at its start here";
+  ScopedTempDir dir;
+  fs::create_symlink("/proc/self/mem", dir.path() / "unread.clw");
+  ExpectNamedAsUnread(dir, {});
+}
+
+// A read error in the middle of a source (as on a failing network share): the texts of the
+// part read before it are kept, those after it are missing, and the file is named.
+TEST(BadInputTest, SourceWhoseReadFailsInTheMiddle) {
+  ProcessOptions options;
+  if (!WithIoFaults({"QUOTEX_FAIL_READING=unread.clw"}, options)) GTEST_SKIP() << "needs Linux";
+  const std::size_t kFirstPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  constexpr std::size_t kLineLength = 64;  // lines of this length, CR LF included, fill a page
+  std::string source;
+  Texts firstPage;
+  for (int i = 0; source.size() < 2 * kFirstPage; ++i) {
+    bool before = source.size() < kFirstPage;
+    std::string text =
+        (before ? "Read before the error " : "Lost after the error ") + std::to_string(i);
+    if (before) firstPage.push_back(text);
+    std::string line = "  MESSAGE('" + text + "')";
+    source += line + std::string(kLineLength - 2 - line.size(), ' ') + "\r\n";
+  }
+  ScopedTempDir dir;
+  WriteBytes(dir / "unread.clw", source);
+  ExpectNamedAsUnread(dir, firstPage, options);
 }
 
 // Outputs that lead to a full device: the failure is reported whether it shows when the
@@ -255,9 +278,9 @@ TEST(BadInputTest, OutputsOnAFullDevice) {
     }
     ProcessResult result = RunQuotex(dir.path(), {"*.clw", "out"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.output, std::string(kBanner) + "Error writing to file\n");
+    EXPECT_EQ(result.output, std::string(kBanner) + kWriteError);
     if (c.full.size() == 1) {  // the BAS and LST files are real
-      Outputs expected = OutputsFor(texts);
+      fuzz::OutputFiles expected = fuzz::ModelOutputs(texts);
       std::string bas = ReadBytes(dir.path() / "OUT.BAS");
       if (c.textCount < 100) {
         EXPECT_EQ(bas, expected.bas);

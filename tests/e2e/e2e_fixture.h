@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/process.h"
@@ -23,6 +24,23 @@ inline constexpr char kUsage[] =
 inline constexpr char kDirectoryMessage[] = "You can only scan files in the current directory.\n";
 inline constexpr char kNoFiles[] = "No files in current directory!\n";
 inline constexpr char kNameTooLong[] = "Output file name too long (at most 103 characters).\n";
+inline constexpr char kWriteError[] = "Error writing to file\n";
+
+// The line that names a source file that could not be read.
+inline std::string CannotRead(std::string_view name) {
+  return "Can not read '" + std::string(name) + "'\n";
+}
+
+// Options that preload the I/O fault shim (tests/support/io_fault_shim.cpp) with the faults
+// named, each as NAME=VALUE. False when there is no shim for this platform.
+inline bool WithIoFaults(std::vector<std::string> faults, ProcessOptions& options) {
+  if (std::string_view(QUOTEX_IO_FAULT_SHIM).empty()) return false;
+  faults.push_back(std::string("LD_PRELOAD=") + QUOTEX_IO_FAULT_SHIM);
+  // The shim comes before the sanitizer runtime of a sanitized build.
+  faults.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
+  options.environment = std::move(faults);
+  return true;
+}
 
 using Arguments = std::vector<std::string>;
 using Texts = std::vector<std::string>;

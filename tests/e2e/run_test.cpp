@@ -91,14 +91,6 @@ TEST_F(RunTest, SwitchChoosesMessagesOnlyModeAndFifthArgumentIsIgnored) {
   }
 }
 
-// With two arguments, "/M" is the output base name and not a switch. (A run that finds files
-// would create /M.BAS at the root of the file system, so only the search is reached here.)
-TEST_F(RunTest, SlashMAsSecondOfTwoArgumentsIsTheOutputName) {
-  ProcessResult result = Run({"*.clw", "/M"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.output, std::string(kBanner) + kNoFiles);
-}
-
 TEST_F(RunTest, MaskMatchingNothingLeavesExistingOutputsUntouched) {
   const char* masks[] = {"*.txt", "b?.clw", "sub/*.clw", ""};
   WriteFile("a.clw", kSource);
@@ -204,7 +196,20 @@ TEST_F(RunTest, FailedWriteIsReportedWithStatusOne) {
   WriteFile("a.clw", source);
   ProcessResult result = Run({"*.clw", "texts"}, {.fileSizeLimit = 4096});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.output, std::string(kBanner) + "Error writing to file\n");
+  EXPECT_EQ(result.output, std::string(kBanner) + kWriteError);
+}
+
+// Standard output that cannot be written (a full disk) fails a run that would have succeeded,
+// and the outputs are written as ever.
+TEST_F(RunTest, StandardOutputThatCannotBeWrittenFailsTheRun) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  WriteFile("a.clw", kSource);
+  for (const Arguments& arguments : {Arguments{"*.clw", "texts"}, Arguments{"*.none", "texts"},
+                                     Arguments{"*.clw", "texts", "/X"}}) {
+    SCOPED_TRACE(testing::PrintToString(arguments));
+    EXPECT_EQ(Run(arguments, {.standardOutput = "/dev/full"}).status, 1);
+  }
+  EXPECT_EQ(Lines("TEXTS.LST"), kAllTexts);
 }
 
 // Running out of memory is reported as one line and status 1, never a crash or a silent end.

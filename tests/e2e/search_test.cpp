@@ -46,6 +46,9 @@ TEST_F(SearchTest, MaskMatchesNamesWithoutRegardToCase) {
       {"*.clw*", {"a.clw", "AB.CLW", "b.Clw", "x.clw.bak"}},
       {"MAKE*", {"makefile"}},
       {"makefile.*", {"makefile"}},
+      // A mask ending in a dot names the files without an extension.
+      {"*.", {"makefile"}},
+      {"MAKE?ILE.", {"makefile"}},
       {"*.*", {"a.clw", "AB.CLW", "b.Clw", "makefile", "notes.txt", "x.clw.bak"}},
       {"*", {"a.clw", "AB.CLW", "b.Clw", "makefile", "notes.txt", "x.clw.bak"}},
   };
@@ -85,6 +88,18 @@ TEST_F(SearchTest, EachEntryShowsItsProgressLineOnTheTerminal) {
     EXPECT_EQ(result.console, c.console);
     EXPECT_EQ(result.output.rfind(kBanner, 0), 0u);  // the progress stays off standard output
   }
+}
+
+// A search that fails (the directory cannot be read) is taken as one that found nothing, and
+// touches no file.
+TEST_F(SearchTest, FailedSearchFindsNoFiles) {
+  ProcessOptions options;
+  if (!WithIoFaults({"QUOTEX_FAIL_SEARCH=1"}, options)) GTEST_SKIP() << "needs Linux";
+  WriteSource("a.clw");
+  ProcessResult result = Run({"*.clw", "texts"}, options);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.output, std::string(kBanner) + kNoFiles);
+  EXPECT_EQ(Tree(), Texts{"a.clw"});
 }
 
 TEST_F(SearchTest, UsageIsNotShownOnTheTerminal) {

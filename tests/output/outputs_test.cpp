@@ -173,26 +173,6 @@ TEST_F(OutputsTest, EmptiesTheOtherOutputsWhenOneCannotBeOpened) {
   EXPECT_EQ(Output("LST"), "");
 }
 
-// Failing writes come from /dev/full, a device that only POSIX systems have.
-#ifndef _WIN32
-TEST_F(OutputsTest, ReportsAWriteThatCannotBeFlushed) {
-  for (const char* extension : {"BAS", "CRT", "LST"}) {
-    std::filesystem::create_symlink("/dev/full", dir_ / (std::string("TEXTS.") + extension));
-  }
-  AddText("Small Text");
-  Open("texts");
-  WriteOutputs();  // fits in the stream buffers
-  EXPECT_EQ(FailureOf(CloseOutputs), "Error writing to file");
-}
-
-TEST_F(OutputsTest, ReportsAWriteThatFailsAtOnce) {
-  std::filesystem::create_symlink("/dev/full", dir_ / "TEXTS.CRT");
-  for (int i = 0; i < 20000; ++i) AddText("A somewhat longer text, number " + std::to_string(i));
-  Open("texts");
-  EXPECT_EQ(FailureOf(WriteOutputs), "Error writing to file");
-}
-#endif
-
 TEST(FormatScratchTest, KeepsEachResultThroughTheNext99Calls) {
   const char* first = FormatScratch("%s-%d", "first", 1);
   std::string kept = first;

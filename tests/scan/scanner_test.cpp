@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/settings.h"
+#include "scan/keywords.h"
 #include "support/test_support.h"
 
 namespace {
@@ -124,7 +128,7 @@ TEST_F(ScannerTest, ScanFileCollectsInOrderOfFirstAppearance) {
              "  BUTTON('Cancel')\r\n"
              "  MESSAGE('Please wait while the ' &|\r\n"
              "          'file is copied.','Cancel')\r\n");
-  ScanFile((dir / "a.clw").c_str());
+  EXPECT_TRUE(ScanFile((dir / "a.clw").c_str()));
   EXPECT_EQ(CatalogueTexts(),
             (Texts{"Main Window", "&OK", "Cancel", "Please wait while the file is copied."}));
 }
@@ -148,24 +152,47 @@ TEST_F(ScannerTest, ScansLinesLongerThanALineBuffer) {
   EXPECT_EQ(CatalogueTexts(), Texts{"Long Line Text"});
 }
 
+// Entries that are not regular files yield nothing, and are not taken for files that failed.
 TEST_F(ScannerTest, EntriesThatAreNotRegularFilesYieldNothing) {
   ScopedTempDir dir;
 #ifndef _WIN32  // named pipes in a directory are a POSIX thing
   ASSERT_EQ(mkfifo((dir / "pipe.clw").c_str(), 0600), 0);
-  ScanFile((dir / "pipe.clw").c_str());  // must not wait for a writer
+  EXPECT_TRUE(ScanFile((dir / "pipe.clw").c_str()));  // must not wait for a writer
 #endif
   std::filesystem::create_directory(dir / "folder.clw");
-  ScanFile((dir / "folder.clw").c_str());
-  ScanFile((dir / "missing.clw").c_str());
+  EXPECT_TRUE(ScanFile((dir / "folder.clw").c_str()));
+  EXPECT_TRUE(ScanFile((dir / "missing.clw").c_str()));
   EXPECT_TRUE(CatalogueTexts().empty());
+}
+
+#ifdef __linux__
+// A regular file that cannot be opened for reading, even by root, and one whose reading fails
+// at once, are reported.
+TEST_F(ScannerTest, RegularFilesThatCannotBeReadAreReported) {
+  EXPECT_FALSE(ScanFile("/proc/self/mem"));
+  if (access("/proc/sys/vm/drop_caches", R_OK) != 0) {
+    EXPECT_FALSE(ScanFile("/proc/sys/vm/drop_caches"));
+  }
+  EXPECT_TRUE(CatalogueTexts().empty());
+}
+#endif
+
+// Every skip keyword, the any-case ones in both cases.
+std::vector<std::string> SkipKeywords() {
+  std::vector<std::string> keywords(std::begin(kExactSkipKeywords), std::end(kExactSkipKeywords));
+  for (std::string_view keyword : kAnyCaseSkipKeywords) {
+    keywords.emplace_back(keyword);
+    std::string lower(keyword);
+    for (char& c : lower) c = static_cast<char>(c - 'A' + 'a');
+    keywords.push_back(lower);
+  }
+  return keywords;
 }
 
 // The keyword tests look at every position of the code part, however deep it is indented, and
 // a keyword changed in its last two characters no longer counts.
 TEST_F(ScannerTest, FindsSkipKeywordsAfterAnyIndentation) {
-  const char* keywords[] = {".SetFilter(", ".Fetch(", "INIMgr.",      ".AddKey(", "MEMBER(",
-                            "INCLUDE(",    "MODULE(", "FILE,DRIVER(", "GETINI",   "putini"};
-  for (const char* keyword : keywords) {
+  for (const std::string& keyword : SkipKeywords()) {
     std::string changedLast = keyword;
     changedLast.back() = '_';
     std::string changedBeforeLast = keyword;

@@ -9,6 +9,7 @@
 
 #include "common/failure.h"
 #include "common/settings.h"
+#include "fuzz/reader_model.h"
 #include "support/test_support.h"
 
 namespace {
@@ -38,6 +39,10 @@ struct ReadCase {
 
 TEST(TextFileTest, ReadsLinesWithTextModeTranslation) {
   const std::string x999(999, 'x');
+  const std::string blankLines(TextFile::kBufferSize, '\n');
+  Lines afterBlankLines(TextFile::kBufferSize + 2, "");
+  afterBlankLines.front() = "a";
+  afterBlankLines.back() = "b";
   const ReadCase cases[] = {
       {"empty file", "", {}},
       {"LF ends", "one\ntwo\n", {"one", "two"}},
@@ -58,6 +63,9 @@ TEST(TextFileTest, ReadsLinesWithTextModeTranslation) {
       {"longer lines arrive in pieces", x999 + "yz\n", {x999, "yz"}},
       {"CR LF counts as one character", std::string(998, 'x') + "\r\n", {std::string(998, 'x')}},
       {"CR LF after a full piece", x999 + "\r\nq\n", {x999, "", "q"}},
+      {"only NUL bytes", std::string(65536, '\0'), Lines(66, "")},  // 65 full pieces and one
+      {"bytes 0x80-0xFF stay", "\x80\xE9\xFF\n", {"\x80\xE9\xFF"}},
+      {"0x1A after the first read block", "a\n" + blankLines + "b\x1A" + "c\n", afterBlankLines},
   };
   for (const ReadCase& c : cases) EXPECT_EQ(LinesOf(c.bytes), c.expected) << c.name;
 }
@@ -103,40 +111,9 @@ TEST(TextFileTest, JoinedLineIsCutToTheBuffer) {
   EXPECT_EQ(lines[1], "after");
 }
 
-// The continuation rule as it is defined: recursive, the innermost line joined first, each
-// joined line cut to the buffer. Works on text already translated (CR LF as LF, cut at 0x1A).
-class RecursiveReader {
- public:
-  explicit RecursiveReader(std::string text) : text_(std::move(text)) {}
-
-  bool ReadLine(char* buffer, std::size_t size) {
-    if (position_ >= text_.size()) return false;
-    std::size_t count = 0;
-    while (count < size - 1 && position_ < text_.size()) {
-      char c = text_[position_++];
-      buffer[count++] = c;
-      if (c == '\n') break;
-    }
-    buffer[count] = '\0';
-    if (char* lineFeed = std::strchr(buffer, '\n')) *lineFeed = '\0';
-    std::size_t length = std::strlen(buffer);
-    if (length <= 10 || std::strcmp(buffer + length - 4, "' &|") != 0) return true;
-    buffer[length - 4] = '\0';
-    std::vector<char> next(size, '\0');
-    if (!ReadLine(next.data(), size)) return true;
-    if (const char* quote = std::strchr(next.data(), '\'')) {
-      std::strncat(buffer, quote + 1, size - 1 - std::strlen(buffer));
-    }
-    return true;
-  }
-
- private:
-  std::string text_;
-  std::size_t position_ = 0;
-};
-
 std::string RandomSource(std::mt19937& random) {
-  static const std::string pieces[] = {"'", "' &|\n", "\n", "ab", "    ", "x", "''", "&|", " &|"};
+  static const std::string pieces[] = {"'",  "' &|\n", "\n",  "ab",   "    ", "x",
+                                       "''", "&|",     " &|", "\r\n", "\r"};
   std::string text;
   int count = std::uniform_int_distribution<int>(1, 120)(random);
   for (int i = 0; i < count; ++i) {
@@ -149,17 +126,15 @@ std::string RandomSource(std::mt19937& random) {
   return text;
 }
 
+// The continuation rule as it is defined, recursively, the innermost line joined first.
 TEST(TextFileTest, JoinMatchesTheRecursiveDefinition) {
   ScopedTempDir dir;
   std::mt19937 random(20261207);
   for (int round = 0; round < 3000; ++round) {
     std::string source = RandomSource(random);
-    Lines expected;
-    RecursiveReader reference(source);
-    char buffer[kLineSize];
-    while (reference.ReadLine(buffer, sizeof buffer)) expected.emplace_back(buffer);
     WriteBytes(dir / "source.clw", source);
-    ASSERT_EQ(ReadAllLines(dir / "source.clw"), expected) << "source: " << source;
+    ASSERT_EQ(ReadAllLines(dir / "source.clw"), fuzz::ModelLogicalLines(source, kLineSize))
+        << "source: " << source;
   }
 }
 
@@ -178,20 +153,44 @@ TEST(TextFileTest, MillionContinuedLinesJoinWithoutRecursion) {
   for (int i = 0; i < 1000000; ++i) unquoted += "    xxxxxx' &|\n";
   WriteBytes(dir / "unquoted.clw", unquoted + "   'end'\n");
   EXPECT_EQ(ReadAllLines(dir / "unquoted.clw"), Lines{"    xxxxxx"});
+
+  // Empty literals continued over and over add nothing: the line is short and whole.
+  std::string empty = "  MESSAGE('Start ' &|\r\n";
+  for (int i = 0; i < 999998; ++i) empty += "          '' &|\r\n";
+  WriteBytes(dir / "empty.clw", empty + "          'end.')\r\nafter\r\n");
+  EXPECT_EQ(ReadAllLines(dir / "empty.clw"), (Lines{"  MESSAGE('Start end.')", "after"}));
 }
 
+// A file never opened or not there delivers no line, and no read failed; one whose reading fails
+// delivers none either, and says so.
 TEST(TextFileTest, UnreadableFilesDeliverNoLine) {
   ScopedTempDir dir;
   char buffer[kLineSize];
   TextFile never;
   EXPECT_FALSE(never.ReadLine(buffer, sizeof buffer));
+  EXPECT_FALSE(never.ReadFailed());
   TextFile missing;
   missing.Open((dir / "missing.clw").c_str(), "rt");
   EXPECT_FALSE(missing.IsOpen());
   EXPECT_FALSE(missing.ReadLine(buffer, sizeof buffer));
+  EXPECT_FALSE(missing.ReadFailed());
   TextFile directory;
   directory.Open(dir.path().string().c_str(), "rt");
   EXPECT_FALSE(directory.ReadLine(buffer, sizeof buffer));
+#ifdef __linux__
+  // Opens, and reading at its start fails with EIO.
+  TextFile failing;
+  failing.Open("/proc/self/mem", "rt");
+  ASSERT_TRUE(failing.IsOpen());
+  EXPECT_FALSE(failing.ReadLine(buffer, sizeof buffer));
+  EXPECT_TRUE(failing.ReadFailed());
+  // Opening again starts afresh.
+  WriteBytes(dir / "source.clw", "one\n");
+  failing.Open((dir / "source.clw").c_str(), "rt");
+  EXPECT_TRUE(failing.ReadLine(buffer, sizeof buffer));
+  EXPECT_FALSE(failing.ReadLine(buffer, sizeof buffer));
+  EXPECT_FALSE(failing.ReadFailed());
+#endif
 }
 
 TEST(TextFileTest, WritesEveryLineFeedAsCrLf) {
@@ -236,9 +235,12 @@ std::string SkippingSource() {
 
 TEST(TextFileTest, SkippingLinesWithoutTheMarkLeavesTheOthersAsTheyCome) {
   ScopedTempDir dir;
-  WriteBytes(dir / "source.clw", SkippingSource());
+  std::string source = SkippingSource();
+  WriteBytes(dir / "source.clw", source);
+  Lines all = ReadAllLines(dir / "source.clw");
+  EXPECT_EQ(all, fuzz::ModelLogicalLines(source, kLineSize));
   Lines marked;
-  for (const std::string& line : ReadAllLines(dir / "source.clw")) {
+  for (const std::string& line : all) {
     if (line.find('\'') != std::string::npos) marked.push_back(line);
   }
   TextFile file;

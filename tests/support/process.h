@@ -20,6 +20,10 @@ struct ProcessOptions {
   long fileSizeLimit = 0;
   // Limit the process's address space (RLIMIT_AS), in bytes; 0 for no limit.
   long addressSpaceLimit = 0;
+  // Send standard output to this file instead of collecting it; empty to collect it.
+  std::string standardOutput = {};
+  // Variables set for the process besides those of the tests, each as NAME=VALUE.
+  std::vector<std::string> environment = {};
 };
 
 // The path of the quotex executable under test.

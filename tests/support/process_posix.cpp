@@ -15,28 +15,56 @@
 
 namespace {
 
+// Sets one resource limit of the process, unless `value` is 0.
+void Limit(int resource, long value) {
+  if (value == 0) return;
+  rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+  setrlimit(resource, &limit);
+}
+
+// The environment of the tests with `variables` (each NAME=VALUE) set in it.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& variables) {
+  std::vector<std::string> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    std::string_view entry = *variable;
+    auto setsIt = [entry](const std::string& set) {
+      return entry.starts_with(set.substr(0, set.find('=') + 1));
+    };
+    if (std::none_of(variables.begin(), variables.end(), setsIt)) environment.emplace_back(entry);
+  }
+  environment.insert(environment.end(), variables.begin(), variables.end());
+  return environment;
+}
+
+// Pointers to the words, ending in a null pointer, as exec takes them.
+std::vector<char*> Pointers(std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (std::string& word : words) pointers.push_back(word.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
 // In the child: sets up standard input and output, the limits and the directory, then becomes
-// quotex. It allocates nothing: `argv` (QuotexCommand and the arguments) is made before the fork.
+// quotex. It allocates nothing: `argv` (QuotexCommand and the arguments) and `envp` are made
+// before the fork.
 [[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
-                             char* const* argv, const ProcessOptions& options) {
+                             char* const* argv, char* const* envp, const ProcessOptions& options) {
+  if (!options.standardOutput.empty()) {
+    close(outputPipe);
+    outputPipe = open(options.standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (outputPipe < 0) _exit(127);
+  }
   dup2(outputPipe, STDOUT_FILENO);
   close(outputPipe);
   int nothing = open("/dev/null", O_RDONLY);
   dup2(nothing, STDIN_FILENO);
-  if (options.fileSizeLimit > 0) {
-    // A write beyond the limit then fails with EFBIG instead of killing the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
-                 static_cast<rlim_t>(options.fileSizeLimit)};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  if (options.addressSpaceLimit > 0) {
-    rlimit limit{static_cast<rlim_t>(options.addressSpaceLimit),
-                 static_cast<rlim_t>(options.addressSpaceLimit)};
-    setrlimit(RLIMIT_AS, &limit);
-  }
+  if (nothing != STDIN_FILENO) close(nothing);
+  // A write beyond a file size limit then fails with EFBIG instead of killing the process.
+  if (options.fileSizeLimit > 0) std::signal(SIGXFSZ, SIG_IGN);
+  Limit(RLIMIT_FSIZE, options.fileSizeLimit);
+  Limit(RLIMIT_AS, options.addressSpaceLimit);
   if (chdir(directory.c_str()) != 0) _exit(127);
-  execvp(argv[0], argv);
+  execvpe(argv[0], argv, envp);
   _exit(127);
 }
 
@@ -87,9 +115,9 @@ ProcessResult RunQuotex(const std::filesystem::path& directory,
                         const std::vector<std::string>& arguments, const ProcessOptions& options) {
   std::vector<std::string> command = QuotexCommand();
   command.insert(command.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : command) argv.push_back(word.data());
-  argv.push_back(nullptr);
+  std::vector<char*> argv = Pointers(command);
+  std::vector<std::string> environment = EnvironmentWith(options.environment);
+  std::vector<char*> envp = Pointers(environment);
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
   int terminal = -1;
@@ -105,7 +133,7 @@ ProcessResult RunQuotex(const std::filesystem::path& directory,
   if (child < 0) std::abort();
   if (child == 0) {
     close(pipeEnds[0]);
-    ExecQuotex(pipeEnds[1], directory, argv.data(), options);
+    ExecQuotex(pipeEnds[1], directory, argv.data(), envp.data(), options);
   }
   close(pipeEnds[1]);
   ProcessResult result;

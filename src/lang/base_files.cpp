@@ -1,11 +1,11 @@
 #include "lang/base_files.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <chrono>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "common/ascii.h"
@@ -98,8 +98,7 @@ std::string ModificationTime(const std::string& name) {
   std::error_code error;
   auto written = std::filesystem::last_write_time(name, error);
   if (error) throw LangError(name, "cannot read: " + error.message());
-  auto minutes = std::chrono::floor<std::chrono::minutes>(
-      std::chrono::file_clock::to_sys(written));
+  auto minutes = std::chrono::floor<std::chrono::minutes>(std::chrono::file_clock::to_sys(written));
   auto day = std::chrono::floor<std::chrono::days>(minutes);
   std::chrono::year_month_day date(day);
   std::chrono::hh_mm_ss time(minutes - day);

@@ -145,8 +145,8 @@ int RunExport(const ExportRequest& request) {
   std::string poName = request.output.empty() ? BaseFileName(request.base, "po") : request.output;
   std::optional<std::string> language;
   if (!request.language.empty()) language = request.language;
-  ExportResult result = ExportPo(crt, codePage, ProjectName(request.base), language,
-                                 ModificationTime(crtName));
+  ExportResult result =
+      ExportPo(crt, codePage, ProjectName(request.base), language, ModificationTime(crtName));
   if (Report(crtName, result.diagnostics)) return 1;
   ReplaceFile(poName, result.po);
   PrintSummary(poName + ": " + std::to_string(result.entries) + " texts, " +
@@ -165,7 +165,7 @@ int RunImport(const ImportRequest& request) {
   if (Report(request.poFile, result.diagnostics) || errors) return 1;
   if (result.taken > 0) WriteImported(crt, result.translations, crtName, basName);
   PrintSummary(crtName + ": " + std::to_string(result.taken) + " translations taken, " +
-               std::to_string(result.unchanged) + " unchanged, " +
-               std::to_string(result.notFound) + " not found");
+               std::to_string(result.unchanged) + " unchanged, " + std::to_string(result.notFound) +
+               " not found");
   return 0;
 }

@@ -93,10 +93,9 @@ struct CommandLine {
   static void AddCharset(CLI::App& command, std::string& charset) {
     charset = "cp1252";
     command
-        .add_option("--charset", charset,
-                    "the code page of the sources: cp1250 to cp1258, cp437, cp850, cp852 or "
-                    "cp866")
-        ->capture_default_str();
+        .add_option("--charset", charset, "the code page of the sources: " + CodePage::KnownNames())
+        ->capture_default_str()
+        ->check(KnownCodePage);
   }
 
   int Run() {

@@ -137,8 +137,7 @@ int RunUpdate(const UpdateRequest& request) {
   }
   WriteFiles(files, merged.obsolete);
   PrintSummary(files.crt + ": " + std::to_string(merged.translations.size()) + " texts, " +
-               std::to_string(merged.translated) + " translated, " +
-               std::to_string(merged.added) + " new, " + std::to_string(merged.dropped) +
-               " obsolete");
+               std::to_string(merged.translated) + " translated, " + std::to_string(merged.added) +
+               " new, " + std::to_string(merged.dropped) + " obsolete");
   return 0;
 }

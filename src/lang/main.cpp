@@ -1,5 +1,6 @@
 // quotex-lang: keeps the translated CRT file of a Clarion application alive across releases.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -19,7 +20,7 @@ constexpr char kProgram[] = "quotex-lang";
 // there and open them here.
 std::string InCurrentDirectory(const std::string& mask) {
   if (mask.find_first_of("/\\:") == std::string::npos) return {};
-  return "FILEMASK must name files in the current directory: '" + mask + "'";
+  return "must name files in the current directory: '" + mask + "'";
 }
 
 std::string KnownCodePage(const std::string& name) {
@@ -50,9 +51,7 @@ struct CommandLine {
 
   void AddUpdate() {
     CLI::App* command = app.add_subcommand(
-        "update",
-        "Extract the texts again into BASE.CRT, BASE.BAS and BASE.LST, keeping the "
-        "translations; those of texts no longer found go to BASE.OBS");
+        "update", "Extract the texts again into BASE.CRT, .BAS and .LST, keeping translations");
     command->add_option("FILEMASK", update.mask, "the source files, in the current directory")
         ->required()
         ->check(InCurrentDirectory);
@@ -107,9 +106,28 @@ struct CommandLine {
   }
 };
 
-int ReportUsageError(const CLI::App& app, const CLI::ParseError& error) {
-  std::fprintf(stderr, "%s: %s\nRun '%s --help' for more information.\n", kProgram, error.what(),
-               app.get_name().c_str());
+// Prints a usage error and the help to look at: the command's own when one was given.
+int ReportUsageError(const CommandLine& commandLine, const CLI::ParseError& error, int argc,
+                     char** argv) {
+  constexpr char kCommands[] = "(commands: update, check, export, import)";
+  std::string message = error.what();
+  std::string help = kProgram;
+  if (commandLine.app.get_subcommands().empty() && error.get_name() == "RequiredError") {
+    message = std::string("a command is required ") + kCommands;
+  }
+  if (argc > 1 && argv[1][0] != '-') {
+    std::string command = argv[1];
+    const auto& commands = commandLine.app.get_subcommands({});
+    bool known = std::any_of(commands.begin(), commands.end(),
+                             [&](const CLI::App* each) { return each->get_name() == command; });
+    if (known) {
+      help += " " + command;
+    } else {
+      message = "unknown command '" + command + "' " + kCommands;
+    }
+  }
+  std::fprintf(stderr, "%s: %s\nRun '%s --help' for more information.\n", kProgram, message.c_str(),
+               help.c_str());
   return kUsageError;
 }
 
@@ -125,7 +143,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForVersion& version) {
       return commandLine.app.exit(version);
     } catch (const CLI::ParseError& error) {
-      return ReportUsageError(commandLine.app, error);
+      return ReportUsageError(commandLine, error, argc, argv);
     }
     return commandLine.Run();
   } catch (const LangError& error) {

@@ -31,6 +31,10 @@ inline std::string CannotRead(std::string_view name) {
   return "Can not read '" + std::string(name) + "'\n";
 }
 
+// Why a test that needs the I/O fault shim is skipped: the shim is preloaded, which takes a
+// dynamically linked Linux program (not the static 32-bit one run under its emulator).
+inline constexpr char kNoIoFaultShim[] = "no I/O fault shim for this build";
+
 // Options that preload the I/O fault shim (tests/support/io_fault_shim.cpp) with the faults
 // named, each as NAME=VALUE. False when there is no shim for this platform.
 inline bool WithIoFaults(std::vector<std::string> faults, ProcessOptions& options) {

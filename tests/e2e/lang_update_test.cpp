@@ -136,7 +136,7 @@ TEST_F(LangUpdateTest, AnyFailureLeavesEveryFileAsItWas) {
 }
 
 TEST_F(LangUpdateTest, AnUnwritableDirectoryLeavesItsFilesAsTheyWere) {
-  if (!CanDropPrivileges()) GTEST_SKIP() << "cannot run without the privileges of root here";
+  if (!CanDropPrivileges()) GTEST_SKIP() << "a child of this test program cannot leave root's privileges here";
   namespace fs = std::filesystem;
   MakeDirectory("lang");
   WriteFile("lang/TEXTS.CRT", Crt({{"&OK", "&OK"}}));

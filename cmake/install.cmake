@@ -10,7 +10,12 @@ button labels and messages. It leaves out program matter (file names,
 keys, filters, INI entries, help ids, fonts, icons, pictures) and writes
 every distinct text once, in order of first appearance, into a BAS file
 (pairs of text and translation), an LST file (the bare list) and a CRT
-file (a Clarion LANGUAGE GROUP declaration to include in a program).]])
+file (a Clarion LANGUAGE GROUP declaration to include in a program).
+.
+quotex-lang keeps a translated CRT file alive across releases: it
+extracts the texts again without losing their translations, checks a
+translated file before a release, and trades translations with
+translators' tools through gettext PO files.]])
 set(QUOTEX_MAINTAINER "The quotex authors <quotex@example.org>"
     CACHE STRING "The maintainer named in the Debian package and its change log")
 

@@ -30,6 +30,10 @@ void TextList::Append(TextListNode* node) {
   last_ = cursor_ = node;
 }
 
+void TextList::SetTranslation(TextListNode* node, std::string_view translation) {
+  node->translation = StoredText(arena_, translation).c_str();
+}
+
 std::size_t TextList::Count() const {
   std::size_t count = 0;
   for (const TextListNode* node = first_; node != nullptr; node = node->next) ++count;

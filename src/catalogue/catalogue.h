@@ -30,6 +30,8 @@ class TextListNode {
 
   TextListNode* next = nullptr;
   StoredText text;
+  // Its translation as the CRT file holds it: none (an empty one) unless the list was given one.
+  const char* translation = "";
 };
 
 // The texts in the order they were first met. The list owns its nodes and their texts.
@@ -44,6 +46,8 @@ class TextList {
   TextListNode* MakeNode(std::string_view text);
   // Links a node made by MakeNode after the last one.
   void Append(TextListNode* node);
+  // Gives a node of the list a copy of `translation`.
+  void SetTranslation(TextListNode* node, std::string_view translation);
   // The number of nodes, found by walking the list.
   std::size_t Count() const;
   // The walk: First() puts the cursor on the first node, Next() moves it on; both return the

@@ -97,12 +97,18 @@ void WriteOutputs() {
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     const char* text = node->text.c_str();
     PrepareLine(work, text, '~');  // the BAS and the LST line convert alike
-    WriteBasPair(BasFile, work, "");
+    WriteBasPair(BasFile, work, node->translation);
     LstFile.WriteLine(work);
     PrepareLine(work, text, '\t');
-    WriteCrtPair(CrtFile, work, "");
+    WriteCrtPair(CrtFile, work, node->translation);
   }
   WriteCrtEnd(CrtFile);
+}
+
+std::string CrtText(const char* text) {
+  char work[kLineSize];
+  PrepareLine(work, text, '\t');
+  return work;
 }
 
 void WriteCrtHeader(TextFile& crt, std::size_t count) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "scan/text_file.h"
@@ -44,6 +45,9 @@ void WriteBasPair(TextFile& bas, std::string_view basText, std::string_view tran
 // Flushes and closes the three files; raises Failure "Error writing to file" when any of them
 // could not be completely written.
 void CloseOutputs();
+
+// A text as the CRT file holds it: as much of it as a line holds, its first "<9>" a tab.
+std::string CrtText(const char* text);
 
 // Replaces the first "<9>" of a text (a tab in the language's notation) with `replacement`.
 void ConvertTab(char* text, char replacement);

@@ -37,6 +37,12 @@ void WriteToConsole(const char* text);
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);
 
+// Whether two paths name the same existing file (one file reached under two names).
+bool IsSameFile(const char* first, const char* second);
+
+// Renames `from` over `to` in one step, replacing `to` when it exists; false when that failed.
+bool RenameOver(const char* from, const char* to);
+
 // The Unicode character that `byte` stands for in the single-byte code page `codePage` (437,
 // 850, 852, 866, 1250 to 1258); false when the platform does not know that byte or that code
 // page. Platforms differ on bytes a code page leaves undefined: some map them to control or

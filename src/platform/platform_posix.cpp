@@ -5,9 +5,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -81,6 +83,16 @@ void WriteToConsole(const char* text) {
 std::size_t DirectoryPartLength(const char* path) {
   const char* slash = std::strrchr(path, '/');
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
+}
+
+bool IsSameFile(const char* first, const char* second) {
+  struct stat a, b;
+  return stat(first, &a) == 0 && stat(second, &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
+}
+
+bool RenameOver(const char* from, const char* to) {
+  return std::rename(from, to) == 0;
 }
 
 // iconv knows the code pages as "CP437" to "CP1258". Some of its converters (CP1255, CP1258)

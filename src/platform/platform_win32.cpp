@@ -93,6 +93,31 @@ std::size_t DirectoryPartLength(const char* path) {
   return length;
 }
 
+namespace {
+
+// The volume and index that identify an existing file or directory.
+bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION& information) {
+  HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool known = GetFileInformationByHandle(file, &information) != 0;
+  CloseHandle(file);
+  return known;
+}
+
+}  // namespace
+
+bool IsSameFile(const char* first, const char* second) {
+  BY_HANDLE_FILE_INFORMATION a, b;
+  return FileIdentity(first, a) && FileIdentity(second, b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+bool RenameOver(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 // MB_ERR_INVALID_CHARS refuses the bytes the system's table leaves out; a code page the system
 // does not have fails as a whole.
 bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character) {

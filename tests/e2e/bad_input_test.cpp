@@ -230,7 +230,7 @@ TEST(BadInputTest, SourceWhoseFirstReadFails) {
 // part read before it are kept, those after it are missing, and the file is named.
 TEST(BadInputTest, SourceWhoseReadFailsInTheMiddle) {
   ProcessOptions options;
-  if (!WithIoFaults({"QUOTEX_FAIL_READING=unread.clw"}, options)) GTEST_SKIP() << "needs Linux";
+  if (!WithIoFaults({"QUOTEX_FAIL_READING=unread.clw"}, options)) GTEST_SKIP() << kNoIoFaultShim;
   const std::size_t kFirstPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   constexpr std::size_t kLineLength = 64;  // lines of this length, CR LF included, fill a page
   std::string source;

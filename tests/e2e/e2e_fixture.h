@@ -1,5 +1,5 @@
-// Shared ground of the end-to-end tests: a fresh directory per test to run quotex in, the
-// program's fixed console texts, and readers for what a run leaves behind.
+// Shared ground of the end-to-end tests: a fresh directory per test to run the programs in,
+// quotex's fixed console texts, and readers for what a run leaves behind.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,6 +31,10 @@ inline std::string CannotRead(std::string_view name) {
   return "Can not read '" + std::string(name) + "'\n";
 }
 
+// Why a test that needs the I/O fault shim is skipped: the shim is preloaded, which takes a
+// dynamically linked Linux program (not the static 32-bit one run under its emulator).
+inline constexpr char kNoIoFaultShim[] = "no I/O fault shim for this build";
+
 // Options that preload the I/O fault shim (tests/support/io_fault_shim.cpp) with the faults
 // named, each as NAME=VALUE. False when there is no shim for this platform.
 inline bool WithIoFaults(std::vector<std::string> faults, ProcessOptions& options) {
@@ -58,6 +62,9 @@ class E2eTest : public ::testing::Test {
   ProcessResult Run(const Arguments& arguments, const ProcessOptions& options = {}) const {
     return RunQuotex(Dir(), arguments, options);
   }
+  ProcessResult RunLang(const Arguments& arguments, const ProcessOptions& options = {}) const {
+    return RunQuotexLang(Dir(), arguments, options);
+  }
 
   // Every path under the directory, relative to it, sorted.
   std::vector<std::string> Tree() const {
@@ -67,6 +74,16 @@ class E2eTest : public ::testing::Test {
     }
     std::sort(paths.begin(), paths.end());
     return paths;
+  }
+
+  // Every file under the directory with its bytes, to tell that a run changed nothing.
+  std::vector<std::pair<std::string, std::string>> Snapshot() const {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& path : Tree()) {
+      bool isFile = std::filesystem::is_regular_file(Dir() / path);
+      files.emplace_back(path, isFile ? ReadBytes(Dir() / path) : "(directory)");
+    }
+    return files;
   }
 
   // The lines of an output file, each of which must end in CR LF.

@@ -94,7 +94,7 @@ TEST_F(SearchTest, EachEntryShowsItsProgressLineOnTheTerminal) {
 // touches no file.
 TEST_F(SearchTest, FailedSearchFindsNoFiles) {
   ProcessOptions options;
-  if (!WithIoFaults({"QUOTEX_FAIL_SEARCH=1"}, options)) GTEST_SKIP() << "needs Linux";
+  if (!WithIoFaults({"QUOTEX_FAIL_SEARCH=1"}, options)) GTEST_SKIP() << kNoIoFaultShim;
   WriteSource("a.clw");
   ProcessResult result = Run({"*.clw", "texts"}, options);
   EXPECT_EQ(result.status, 0);

@@ -12,6 +12,8 @@ set_tests_properties(x86_corpus PROPERTIES FIXTURES_SETUP x86_corpus)
 
 add_test(NAME x86_compare
          COMMAND "${PROJECT_SOURCE_DIR}/tools/compare-builds"
-                 --emulator ${CMAKE_CROSSCOMPILING_EMULATOR} "${QUOTEX_REFERENCE_EXECUTABLE}"
-                 $<TARGET_FILE:quotex> "${PROJECT_SOURCE_DIR}/examples" "${corpus_directory}")
+                 --emulator ${CMAKE_CROSSCOMPILING_EMULATOR}
+                 --lang "${QUOTEX_REFERENCE_LANG_EXECUTABLE}" $<TARGET_FILE:quotex-lang>
+                 "${QUOTEX_REFERENCE_EXECUTABLE}" $<TARGET_FILE:quotex> "${PROJECT_SOURCE_DIR}/examples"
+                 "${corpus_directory}")
 set_tests_properties(x86_compare PROPERTIES FIXTURES_REQUIRED x86_corpus SKIP_RETURN_CODE 77)

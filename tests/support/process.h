@@ -1,5 +1,6 @@
-// Runs the built quotex executable as a user would, in a chosen directory, and captures what it
-// prints on standard output, what it writes to its terminal, and its exit status.
+// Runs the built programs (quotex, quotex-lang) as a user would, in a chosen directory, and
+// captures what they print on standard output and standard error, what they write to their
+// terminal, and their exit status.
 #pragma once
 
 #include <filesystem>
@@ -9,12 +10,14 @@
 struct ProcessResult {
   int status = -1;      // exit status, or -1 when the process did not exit normally
   std::string output;   // everything written to standard output
+  std::string errors;   // everything written to standard error (but on a terminal)
   std::string console;  // everything written to the terminal (with ProcessOptions::onTerminal)
 };
 
 struct ProcessOptions {
   // Give the process a pseudo-terminal as its controlling terminal (in raw mode, so its bytes
-  // arrive unchanged); standard output still goes to a pipe of its own.
+  // arrive unchanged); standard output still goes to a pipe of its own, standard error to the
+  // terminal.
   bool onTerminal = false;
   // Limit the size of the files the process writes (RLIMIT_FSIZE), in bytes; 0 for no limit.
   long fileSizeLimit = 0;
@@ -24,6 +27,10 @@ struct ProcessOptions {
   std::string standardOutput = {};
   // Variables set for the process besides those of the tests, each as NAME=VALUE.
   std::vector<std::string> environment = {};
+  // Run without the privileges of root, so that file permissions hold for the process: where
+  // the tests run as root, the process runs in a user namespace of its own, as nobody. Files and
+  // directories it needs must then be open to others.
+  bool withoutPrivileges = false;
 };
 
 // The path of the quotex executable under test.
@@ -41,3 +48,11 @@ bool RunsUnderEmulator();
 ProcessResult RunQuotex(const std::filesystem::path& directory,
                         const std::vector<std::string>& arguments,
                         const ProcessOptions& options = {});
+
+// The same for quotex-lang.
+ProcessResult RunQuotexLang(const std::filesystem::path& directory,
+                            const std::vector<std::string>& arguments,
+                            const ProcessOptions& options = {});
+
+// Whether a process can be run without privileges here (see ProcessOptions).
+bool CanDropPrivileges();

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -45,10 +46,10 @@ std::vector<char*> Pointers(std::vector<std::string>& words) {
 }
 
 // In the child: sets up standard input and output, the limits and the directory, then becomes
-// quotex. It allocates nothing: `argv` (QuotexCommand and the arguments) and `envp` are made
+// the program. It allocates nothing: `argv` (the command and its arguments) and `envp` are made
 // before the fork.
-[[noreturn]] void ExecQuotex(int outputPipe, const std::filesystem::path& directory,
-                             char* const* argv, char* const* envp, const ProcessOptions& options) {
+[[noreturn]] void ExecProgram(int outputPipe, int errorPipe, const std::filesystem::path& directory,
+                              char* const* argv, char* const* envp, const ProcessOptions& options) {
   if (!options.standardOutput.empty()) {
     close(outputPipe);
     outputPipe = open(options.standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -56,6 +57,9 @@ std::vector<char*> Pointers(std::vector<std::string>& words) {
   }
   dup2(outputPipe, STDOUT_FILENO);
   close(outputPipe);
+  // On a terminal, standard error stays there: it keeps the terminal open until the end.
+  if (!options.onTerminal) dup2(errorPipe, STDERR_FILENO);
+  close(errorPipe);
   int nothing = open("/dev/null", O_RDONLY);
   dup2(nothing, STDIN_FILENO);
   if (nothing != STDIN_FILENO) close(nothing);
@@ -64,6 +68,7 @@ std::vector<char*> Pointers(std::vector<std::string>& words) {
   Limit(RLIMIT_FSIZE, options.fileSizeLimit);
   Limit(RLIMIT_AS, options.addressSpaceLimit);
   if (chdir(directory.c_str()) != 0) _exit(127);
+  if (options.withoutPrivileges && geteuid() == 0 && unshare(CLONE_NEWUSER) != 0) _exit(127);
   execvpe(argv[0], argv, envp);
   _exit(127);
 }
@@ -78,23 +83,22 @@ bool ReadAvailable(int fd, std::string& text) {
   return true;
 }
 
-// Reads standard output and, when there is one, the terminal until both have ended.
-void CollectOutput(int output, int terminal, ProcessResult& result) {
-  pollfd fds[2] = {{output, POLLIN, 0}, {terminal, POLLIN, 0}};
-  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-    if (poll(fds, 2, -1) < 0) std::abort();
-    if (fds[0].revents != 0 && !ReadAvailable(output, result.output)) fds[0].fd = -1;
-    if (fds[1].revents != 0 && !ReadAvailable(terminal, result.console)) fds[1].fd = -1;
+// Reads standard output, standard error and, when there is one, the terminal until all have
+// ended.
+void CollectOutput(int output, int errors, int terminal, ProcessResult& result) {
+  pollfd fds[] = {{output, POLLIN, 0}, {errors, POLLIN, 0}, {terminal, POLLIN, 0}};
+  std::string* texts[] = {&result.output, &result.errors, &result.console};
+  while (std::any_of(std::begin(fds), std::end(fds), [](const pollfd& fd) { return fd.fd >= 0; })) {
+    if (poll(fds, 3, -1) < 0) std::abort();
+    for (int i = 0; i < 3; ++i) {
+      if (fds[i].revents != 0 && !ReadAvailable(fds[i].fd, *texts[i])) fds[i].fd = -1;
+    }
   }
 }
 
-}  // namespace
-
-std::string QuotexPath() {
-  return QUOTEX_EXECUTABLE;
-}
-
-std::vector<std::string> QuotexCommand() {
+// The program at `path` behind the emulator that runs it when it was built for another machine
+// (qemu-i386 for the 32-bit build), which is looked up on the PATH.
+std::vector<std::string> EmulatedCommand(const std::string& path) {
   // QUOTEX_EMULATOR is a CMake list: the emulator's program, then its own arguments.
   std::vector<std::string> command;
   std::string_view emulator = QUOTEX_EMULATOR;
@@ -103,23 +107,19 @@ std::vector<std::string> QuotexCommand() {
     if (end > 0) command.emplace_back(emulator.substr(0, end));
     emulator.remove_prefix(std::min(end + 1, emulator.size()));
   }
-  command.push_back(QuotexPath());
+  command.push_back(path);
   return command;
 }
 
-bool RunsUnderEmulator() {
-  return QuotexCommand().size() > 1;
-}
-
-ProcessResult RunQuotex(const std::filesystem::path& directory,
-                        const std::vector<std::string>& arguments, const ProcessOptions& options) {
-  std::vector<std::string> command = QuotexCommand();
+ProcessResult RunCommand(std::vector<std::string> command, const std::filesystem::path& directory,
+                         const std::vector<std::string>& arguments, const ProcessOptions& options) {
   command.insert(command.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv = Pointers(command);
   std::vector<std::string> environment = EnvironmentWith(options.environment);
   std::vector<char*> envp = Pointers(environment);
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) std::abort();
+  int outputPipe[2];
+  int errorPipe[2];
+  if (pipe(outputPipe) != 0 || pipe(errorPipe) != 0) std::abort();
   int terminal = -1;
   pid_t child;
   if (options.onTerminal) {
@@ -132,16 +132,53 @@ ProcessResult RunQuotex(const std::filesystem::path& directory,
   }
   if (child < 0) std::abort();
   if (child == 0) {
-    close(pipeEnds[0]);
-    ExecQuotex(pipeEnds[1], directory, argv.data(), envp.data(), options);
+    close(outputPipe[0]);
+    close(errorPipe[0]);
+    ExecProgram(outputPipe[1], errorPipe[1], directory, argv.data(), envp.data(), options);
   }
-  close(pipeEnds[1]);
+  close(outputPipe[1]);
+  close(errorPipe[1]);
   ProcessResult result;
-  CollectOutput(pipeEnds[0], terminal, result);
-  close(pipeEnds[0]);
+  CollectOutput(outputPipe[0], errorPipe[0], terminal, result);
+  close(outputPipe[0]);
+  close(errorPipe[0]);
   if (terminal >= 0) close(terminal);
   int status = 0;
   waitpid(child, &status, 0);
   if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
   return result;
+}
+
+}  // namespace
+
+std::string QuotexPath() {
+  return QUOTEX_EXECUTABLE;
+}
+
+std::vector<std::string> QuotexCommand() {
+  return EmulatedCommand(QuotexPath());
+}
+
+bool RunsUnderEmulator() {
+  return QuotexCommand().size() > 1;
+}
+
+ProcessResult RunQuotex(const std::filesystem::path& directory,
+                        const std::vector<std::string>& arguments, const ProcessOptions& options) {
+  return RunCommand(QuotexCommand(), directory, arguments, options);
+}
+
+ProcessResult RunQuotexLang(const std::filesystem::path& directory,
+                            const std::vector<std::string>& arguments,
+                            const ProcessOptions& options) {
+  return RunCommand(EmulatedCommand(QUOTEX_LANG_EXECUTABLE), directory, arguments, options);
+}
+
+bool CanDropPrivileges() {
+  if (geteuid() != 0) return true;
+  pid_t child = fork();
+  if (child == 0) _exit(unshare(CLONE_NEWUSER) == 0 ? 0 : 1);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

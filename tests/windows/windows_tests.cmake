@@ -3,9 +3,11 @@
 # build tree, made before the first of them; the last test shuts its server down.
 set(QUOTEX_WINE_RUN "${PROJECT_SOURCE_DIR}/tools/wine-run")
 
-add_test(NAME quotex_imports
-         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DEXECUTABLE=$<TARGET_FILE:quotex>
-                 -P ${CMAKE_CURRENT_LIST_DIR}/check_imports.cmake)
+foreach(program IN LISTS QUOTEX_PROGRAMS)
+  add_test(NAME ${program}_imports
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DEXECUTABLE=$<TARGET_FILE:${program}>
+                   -P ${CMAKE_CURRENT_LIST_DIR}/check_imports.cmake)
+endforeach()
 
 # Source directories to compare on besides the script's own fixtures.
 set(compared_directories)
@@ -14,6 +16,7 @@ if(IS_DIRECTORY "${PROJECT_SOURCE_DIR}/examples")
 endif()
 add_test(NAME wine_compare
          COMMAND "${PROJECT_SOURCE_DIR}/tools/compare-builds" --wine
+                 --lang "${QUOTEX_REFERENCE_LANG_EXECUTABLE}" $<TARGET_FILE:quotex-lang>
                  "${QUOTEX_REFERENCE_EXECUTABLE}" $<TARGET_FILE:quotex> ${compared_directories})
 set_tests_properties(wine_compare PROPERTIES SKIP_RETURN_CODE 77)
 

@@ -1,0 +1,34 @@
+// The commands of quotex-lang. Each returns the exit status: 0 done, 1 errors found or the
+// command failed (then nothing was changed on disk). Problems with a file as a whole are raised
+// as LangError; diagnostics about lines of a file are printed by the commands themselves.
+#pragma once
+
+#include <string>
+
+struct UpdateRequest {
+  std::string mask;
+  std::string base;
+  bool messagesOnly = false;
+};
+int RunUpdate(const UpdateRequest& request);
+
+struct CheckRequest {
+  std::string base;
+};
+int RunCheck(const CheckRequest& request);
+
+struct ExportRequest {
+  std::string base;
+  std::string output;  // empty: BASE.po
+  std::string charset;
+  std::string language;  // empty: none
+};
+int RunExport(const ExportRequest& request);
+
+struct ImportRequest {
+  std::string poFile;
+  std::string base;
+  std::string charset;
+  bool includeFuzzy = false;
+};
+int RunImport(const ImportRequest& request);

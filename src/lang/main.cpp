@@ -1,0 +1,157 @@
+// quotex-lang: keeps the translated CRT file of a Clarion application alive across releases.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "common/version.h"
+#include "lang/commands.h"
+#include "lang/lang_error.h"
+#include "translation/code_page.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr char kProgram[] = "quotex-lang";
+
+// The search reads the current directory only; a mask with a directory part would find names
+// there and open them here.
+std::string InCurrentDirectory(const std::string& mask) {
+  if (mask.find_first_of("/\\:") == std::string::npos) return {};
+  return "must name files in the current directory: '" + mask + "'";
+}
+
+std::string KnownCodePage(const std::string& name) {
+  if (CodePage::Named(name)) return {};
+  return "unknown code page '" + name + "' (known: " + CodePage::KnownNames() + ")";
+}
+
+// The commands and their options; parsing fills the request of the command given.
+struct CommandLine {
+  CLI::App app{"Keeps the translations of a Clarion application's texts across releases.",
+               kProgram};
+  UpdateRequest update;
+  CheckRequest check;
+  ExportRequest exportRequest;
+  ImportRequest import;
+
+  CommandLine() {
+    app.set_version_flag("--version", std::string(kProgram) + " " + kQuotexVersion);
+    app.require_subcommand(1);
+    app.footer(
+        "Exit status: 0 done; 1 errors found, or the command failed (nothing was changed "
+        "on disk); 2 a wrong command line.");
+    AddUpdate();
+    AddCheck();
+    AddExport();
+    AddImport();
+  }
+
+  void AddUpdate() {
+    CLI::App* command = app.add_subcommand(
+        "update", "Extract the texts again into BASE.CRT, .BAS and .LST, keeping translations");
+    command->add_option("FILEMASK", update.mask, "the source files, in the current directory")
+        ->required()
+        ->check(InCurrentDirectory);
+    command->add_option("BASE", update.base, "name and path of the files, without extension")
+        ->required();
+    command->add_flag("--messages", update.messagesOnly,
+                      "only the texts of lines that call MESSAGE");
+  }
+
+  void AddCheck() {
+    CLI::App* command =
+        app.add_subcommand("check", "Check the translations of BASE.CRT before a release");
+    command->add_option("BASE", check.base, "name and path of the files, without extension")
+        ->required();
+  }
+
+  void AddExport() {
+    CLI::App* command = app.add_subcommand(
+        "export", "Write the texts and translations of BASE.CRT as a gettext PO file");
+    command->add_option("BASE", exportRequest.base, "name and path of the files, without extension")
+        ->required();
+    command->add_option("-o,--output", exportRequest.output, "the PO file (default: BASE.po)");
+    AddCharset(*command, exportRequest.charset);
+    command->add_option("--language", exportRequest.language,
+                        "the language of the translations, such as de or pt_BR");
+  }
+
+  void AddImport() {
+    CLI::App* command = app.add_subcommand(
+        "import", "Take the translations of a PO file into BASE.CRT and BASE.BAS");
+    command->add_option("FILE", import.poFile, "the PO file")->required();
+    command->add_option("BASE", import.base, "name and path of the files, without extension")
+        ->required();
+    AddCharset(*command, import.charset);
+    command->add_flag("--fuzzy", import.includeFuzzy, "also take the entries marked fuzzy");
+  }
+
+  static void AddCharset(CLI::App& command, std::string& charset) {
+    charset = "cp1252";
+    command
+        .add_option("--charset", charset, "the code page of the sources: " + CodePage::KnownNames())
+        ->capture_default_str()
+        ->check(KnownCodePage);
+  }
+
+  int Run() {
+    const std::string& name = app.get_subcommands().front()->get_name();
+    if (name == "update") return RunUpdate(update);
+    if (name == "check") return RunCheck(check);
+    if (name == "export") return RunExport(exportRequest);
+    return RunImport(import);
+  }
+};
+
+// Prints a usage error and the help to look at: the command's own when one was given.
+int ReportUsageError(const CommandLine& commandLine, const CLI::ParseError& error, int argc,
+                     char** argv) {
+  constexpr char kCommands[] = "(commands: update, check, export, import)";
+  std::string message = error.what();
+  std::string help = kProgram;
+  if (commandLine.app.get_subcommands().empty() && error.get_name() == "RequiredError") {
+    message = std::string("a command is required ") + kCommands;
+  }
+  if (argc > 1 && argv[1][0] != '-') {
+    std::string command = argv[1];
+    const auto& commands = commandLine.app.get_subcommands({});
+    bool known = std::any_of(commands.begin(), commands.end(),
+                             [&](const CLI::App* each) { return each->get_name() == command; });
+    if (known) {
+      help += " " + command;
+    } else {
+      message = "unknown command '" + command + "' " + kCommands;
+    }
+  }
+  std::fprintf(stderr, "%s: %s\nRun '%s --help' for more information.\n", kProgram, message.c_str(),
+               help.c_str());
+  return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    CommandLine commandLine;
+    try {
+      commandLine.app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+      return commandLine.app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+      return commandLine.app.exit(version);
+    } catch (const CLI::ParseError& error) {
+      return ReportUsageError(commandLine, error, argc, argv);
+    }
+    return commandLine.Run();
+  } catch (const LangError& error) {
+    std::fprintf(stderr, "%s: error: %s\n", error.File().c_str(), error.what());
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: error: out of memory\n", kProgram);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
+  }
+  return 1;
+}

@@ -1,0 +1,143 @@
+// `update`: scans the sources as quotex does and writes its three files again, each text with
+// the translation the old CRT file (or the obsolete texts) gave it.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "common/ascii.h"
+#include "common/failure.h"
+#include "common/settings.h"
+#include "lang/base_files.h"
+#include "lang/commands.h"
+#include "lang/file_set.h"
+#include "lang/lang_error.h"
+#include "lang/merge.h"
+#include "output/outputs.h"
+#include "platform/platform.h"
+#include "scan/scanner.h"
+
+namespace {
+
+// The files update reads and writes.
+struct UpdatedFiles {
+  explicit UpdatedFiles(const std::string& base)
+      : crt(BaseFileName(base, "CRT")),
+        bas(BaseFileName(base, "BAS")),
+        lst(BaseFileName(base, "LST")),
+        obs(BaseFileName(base, "OBS")) {}
+
+  // Whether a source entry is one of them: quotex empties its outputs before it scans, so they
+  // hold nothing to find; and the obsolete texts must not come back as found ones.
+  bool Includes(const char* entry) const {
+    for (const std::string* name : {&crt, &bas, &lst, &obs}) {
+      if (IsSameFile(entry, name->c_str())) return true;
+    }
+    return false;
+  }
+
+  std::string crt, bas, lst, obs;
+};
+
+std::vector<TranslatedText> Pairs(const CrtDocument& document) {
+  std::vector<TranslatedText> pairs;
+  for (const CrtPair& pair : document.pairs) pairs.push_back({pair.text, pair.translation});
+  return pairs;
+}
+
+// Scans every entry the mask matches, with quotex's progress on the console; returns the
+// names of the files that could not be read to their end.
+std::vector<std::string> ScanSources(const std::string& mask, const UpdatedFiles& files) {
+  DirectorySearch search;
+  if (!search.First(mask.c_str())) {
+    throw LangError(mask, "no file in the current directory matches this mask");
+  }
+  std::vector<std::string> unreadable;
+  do {
+    std::string shown = search.Name();
+    UpperCaseAscii(shown.data());
+    WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
+    if (files.Includes(search.OpenName())) continue;
+    if (!ScanFile(search.OpenName())) unreadable.push_back(search.Name());
+  } while (search.Next());
+  search.Close();
+  return unreadable;
+}
+
+// The texts of the catalogue as the CRT file holds them.
+std::vector<std::string> CatalogueTextsAsWritten() {
+  std::vector<std::string> texts;
+  for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
+    texts.push_back(CrtText(node->text.c_str()));
+  }
+  return texts;
+}
+
+void WriteObsolete(const std::string& sibling, const std::string& finalName,
+                   const std::vector<TranslatedText>& obsolete) {
+  TextFile file;
+  OpenOutput(file, sibling, finalName);
+  try {
+    WriteCrtHeader(file, obsolete.size());
+    for (const TranslatedText& pair : obsolete) WriteCrtPair(file, pair.text, pair.translation);
+    WriteCrtEnd(file);
+  } catch (const Failure&) {
+    throw LangError(finalName, "cannot write: " + LastErrorText());
+  }
+  CloseOutput(file, finalName);
+}
+
+// Writes the three files through quotex's own writer, then the obsolete texts, and replaces
+// them all together (the CRT file, the file of record, last).
+void WriteFiles(const UpdatedFiles& files, const std::vector<TranslatedText>& obsolete) {
+  FileSet set;
+  std::string bas = set.Stage(files.bas);
+  std::string lst = set.Stage(files.lst);
+  if (obsolete.empty()) {
+    set.StageRemoval(files.obs);
+  } else {
+    WriteObsolete(set.Stage(files.obs), files.obs, obsolete);
+  }
+  std::string crt = set.Stage(files.crt);
+  OpenOutput(BasFile, bas, files.bas);
+  OpenOutput(CrtFile, crt, files.crt);
+  OpenOutput(LstFile, lst, files.lst);
+  try {
+    WriteOutputs();
+  } catch (const Failure&) {
+    throw LangError(files.crt, "cannot write it or its BAS or LST file: " + LastErrorText());
+  }
+  CloseOutput(BasFile, files.bas);
+  CloseOutput(CrtFile, files.crt);
+  CloseOutput(LstFile, files.lst);
+  set.Commit();
+}
+
+}  // namespace
+
+int RunUpdate(const UpdateRequest& request) {
+  const UpdatedFiles files(request.base);
+  const CrtDocument old = ReadTranslatedFile(files.crt);
+  const CrtDocument kept = ReadTranslatedFile(files.obs);
+
+  Settings.messagesOnly = request.messagesOnly;
+  std::vector<std::string> unreadable = ScanSources(request.mask, files);
+  WriteToConsole("\nWriting files\n");
+  if (!unreadable.empty()) {
+    for (const std::string& name : unreadable) {
+      std::fprintf(stderr, "%s: error: cannot read it to its end\n", name.c_str());
+    }
+    throw LangError(files.crt, "not updated, since not every source could be read");
+  }
+
+  MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), Pairs(old), Pairs(kept));
+  std::size_t index = 0;
+  for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
+    List.SetTranslation(node, merged.translations[index++]);
+  }
+  WriteFiles(files, merged.obsolete);
+  PrintSummary(files.crt + ": " + std::to_string(merged.translations.size()) + " texts, " +
+               std::to_string(merged.translated) + " translated, " + std::to_string(merged.added) +
+               " new, " + std::to_string(merged.dropped) + " obsolete");
+  return 0;
+}

@@ -1,0 +1,142 @@
+#include "lang/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Pairs = std::vector<TranslatedText>;
+
+struct MergeCase {
+  const char* what;
+  Texts current;
+  Pairs old;
+  Pairs obsolete;
+  Texts translations;
+  Pairs obsoleteAfter;
+  std::size_t translated, added, dropped;
+};
+
+TEST(MergeTest, CarriesTranslationsOverAndKeepsThoseNoLongerFound) {
+  const MergeCase cases[] = {
+      {"no old file: every text is new and untranslated",
+       {"&OK", "Cancel"},
+       {},
+       {},
+       {"", ""},
+       {},
+       0,
+       2,
+       0},
+      {"texts keep their translations whatever their new order",
+       {"Cancel", "&OK", "Help"},
+       {{"&OK", "&OK"}, {"Cancel", "Abbrechen"}},
+       {},
+       {"Abbrechen", "&OK", ""},
+       {},
+       2,
+       1,
+       0},
+      {"matched byte for byte: case and blanks make other texts",
+       {"cancel", "Cancel "},
+       {{"Cancel", "Abbrechen"}},
+       {},
+       {"", ""},
+       {{"Cancel", "Abbrechen"}},
+       0,
+       2,
+       1},
+      {"a translated text no longer found becomes obsolete; an untranslated one is dropped",
+       {"&OK"},
+       {{"&OK", "&OK"}, {"Gone", "Weg"}, {"Empty", ""}},
+       {},
+       {"&OK"},
+       {{"Gone", "Weg"}},
+       1,
+       0,
+       2},
+      {"an obsolete text found again takes its translation back and leaves the obsolete ones",
+       {"Back", "New"},
+       {{"New", ""}},
+       {{"Back", "Zurück"}, {"Still gone", "Noch weg"}},
+       {"Zurück", ""},
+       {{"Still gone", "Noch weg"}},
+       1,
+       1,
+       0},
+      {"the old file's translation goes before the obsolete one",
+       {"Both"},
+       {{"Both", "Neu"}},
+       {{"Both", "Alt"}},
+       {"Neu"},
+       {},
+       1,
+       0,
+       0},
+      {"an empty translation in the old file lets the obsolete one through",
+       {"Both"},
+       {{"Both", ""}},
+       {{"Both", "Alt"}},
+       {"Alt"},
+       {},
+       1,
+       0,
+       0},
+      {"earlier obsolete texts first, then those of the old file; each once, the newer wins",
+       {},
+       {{"B", "b2"}, {"C", "c"}, {"C", "c2"}},
+       {{"A", "a"}, {"B", "b1"}},
+       {},
+       {{"A", "a"}, {"B", "b2"}, {"C", "c"}},
+       0,
+       0,
+       2},
+      {"a text listed twice takes its first translation that is not empty",
+       {"Twice"},
+       {{"Twice", ""}, {"Twice", "Zweimal"}, {"Twice", "Doppelt"}},
+       {},
+       {"Zweimal"},
+       {},
+       1,
+       0,
+       0},
+  };
+  for (const MergeCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    MergedTranslations merged = MergeTranslations(c.current, c.old, c.obsolete);
+    EXPECT_EQ(merged.translations, c.translations);
+    EXPECT_EQ(merged.obsolete, c.obsoleteAfter);
+    EXPECT_EQ(merged.translated, c.translated);
+    EXPECT_EQ(merged.added, c.added);
+    EXPECT_EQ(merged.dropped, c.dropped);
+  }
+}
+
+// Texts that come and go over many releases never lose a translation.
+TEST(MergeTest, NoTranslationIsLostOverManyReleases) {
+  Pairs crt;
+  Pairs obsolete;
+  for (int release = 0; release < 50; ++release) {
+    Texts current;
+    for (int i = 0; i < 40; ++i) {
+      if ((i * 7 + release * 3) % 5 != 0) current.push_back("Text " + std::to_string(i));
+    }
+    MergedTranslations merged = MergeTranslations(current, crt, obsolete);
+    crt.clear();
+    for (std::size_t i = 0; i < current.size(); ++i) {
+      // Every text was translated once, the release it was first seen.
+      std::string translation = merged.translations[i];
+      if (translation.empty()) translation = "T" + current[i];
+      EXPECT_EQ(translation, "T" + current[i]);
+      crt.push_back({current[i], translation});
+    }
+    obsolete = merged.obsolete;
+    EXPECT_EQ(crt.size() + obsolete.size(), release == 0 ? current.size() : 40u)
+        << "release " << release;
+  }
+}
+
+}  // namespace

@@ -12,15 +12,6 @@
 #include "lang/lang_error.h"
 #include "platform/platform.h"
 
-std::string BaseFileName(std::string_view base, std::string_view extension) {
-  std::string name(base);
-  std::size_t directory = DirectoryPartLength(name.c_str());
-  for (std::size_t i = directory; i < name.size(); ++i) name[i] = UpperAscii(name[i]);
-  name += '.';
-  name += extension;
-  return name;
-}
-
 std::string ProjectName(std::string_view base) {
   std::string name(base);
   name.erase(0, DirectoryPartLength(name.c_str()));

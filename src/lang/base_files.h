@@ -1,6 +1,5 @@
-// The files that belong to one base name, and reading them whole. They are named as quotex
-// names its outputs: the directory part of the base as given, its file part upper-cased, then
-// the extension (`out/texts` gives out/TEXTS.CRT).
+// Reading and writing the files that belong to one base name, which are named as quotex names
+// its outputs (OutputFileName), and telling the user about them.
 #pragma once
 
 #include <string>
@@ -8,8 +7,6 @@
 
 #include "scan/text_file.h"
 #include "translation/crt_reader.h"
-
-std::string BaseFileName(std::string_view base, std::string_view extension);
 
 // The bytes of a file; false when there is no such file. Raises LangError when the file exists
 // but cannot be read to its end.

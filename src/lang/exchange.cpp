@@ -129,7 +129,7 @@ void WriteImported(const CrtDocument& crt, const std::vector<std::string>& trans
 }  // namespace
 
 int RunCheck(const CheckRequest& request) {
-  std::string name = BaseFileName(request.base, "CRT");
+  std::string name = OutputFileName(request.base, "CRT");
   CheckResult result = CheckCrt(ReadCrt(ReadExistingFile(name)));
   bool errors = Report(name, result.diagnostics);
   PrintSummary(name + ": " + std::to_string(result.texts) + " texts, " +
@@ -140,9 +140,9 @@ int RunCheck(const CheckRequest& request) {
 
 int RunExport(const ExportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
-  std::string crtName = BaseFileName(request.base, "CRT");
+  std::string crtName = OutputFileName(request.base, "CRT");
   CrtDocument crt = ReadRequiredCrt(crtName);
-  std::string poName = request.output.empty() ? BaseFileName(request.base, "po") : request.output;
+  std::string poName = request.output.empty() ? OutputFileName(request.base, "po") : request.output;
   std::optional<std::string> language;
   if (!request.language.empty()) language = request.language;
   ExportResult result =
@@ -157,8 +157,8 @@ int RunExport(const ExportRequest& request) {
 int RunImport(const ImportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   PoDocument po = ReadPo(ReadExistingFile(request.poFile));
-  std::string crtName = BaseFileName(request.base, "CRT");
-  std::string basName = BaseFileName(request.base, "BAS");
+  std::string crtName = OutputFileName(request.base, "CRT");
+  std::string basName = OutputFileName(request.base, "BAS");
   CrtDocument crt = ReadRequiredCrt(crtName);
   ImportResult result = ImportPo(crt, po, codePage, request.includeFuzzy);
   bool errors = Report(crtName, result.crtErrors);

@@ -22,10 +22,10 @@ namespace {
 // The files update reads and writes.
 struct UpdatedFiles {
   explicit UpdatedFiles(const std::string& base)
-      : crt(BaseFileName(base, "CRT")),
-        bas(BaseFileName(base, "BAS")),
-        lst(BaseFileName(base, "LST")),
-        obs(BaseFileName(base, "OBS")) {}
+      : crt(OutputFileName(base, "CRT")),
+        bas(OutputFileName(base, "BAS")),
+        lst(OutputFileName(base, "LST")),
+        obs(OutputFileName(base, "OBS")) {}
 
   // Whether a source entry is one of them: quotex empties its outputs before it scans, so they
   // hold nothing to find; and the obsolete texts must not come back as found ones.
@@ -125,7 +125,7 @@ int RunUpdate(const UpdateRequest& request) {
   WriteToConsole("\nWriting files\n");
   if (!unreadable.empty()) {
     for (const std::string& name : unreadable) {
-      std::fprintf(stderr, "%s: error: cannot read it to its end\n", name.c_str());
+      std::fprintf(stderr, "%s: error: cannot read this source to its end\n", name.c_str());
     }
     throw LangError(files.crt, "not updated, since not every source could be read");
   }

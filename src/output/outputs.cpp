@@ -28,14 +28,6 @@ int nextScratch = 0;
 constexpr char kTabNotation[] = "<9>";
 constexpr std::size_t kTabNotationLength = sizeof kTabNotation - 1;
 
-// The name a file is created under: the directory part as given (on a file system that tells
-// case apart, an upper-cased directory may not exist), the rest as in `upperName`.
-const char* CreationName(const char* givenBase, const char* upperName) {
-  std::size_t directoryLength = DirectoryPartLength(givenBase);
-  return FormatScratch("%.*s%s", static_cast<int>(directoryLength), givenBase,
-                       upperName + directoryLength);
-}
-
 // Copies a text into a line buffer (as much of it as a line holds), converted for one file.
 void PrepareLine(char (&work)[kLineSize], const char* text, char tabReplacement) {
   const void* end = std::memchr(text, '\0', kMaxLineLength);
@@ -75,19 +67,27 @@ void ConvertTab(char* text, char replacement) {
   std::memmove(found + 1, found + kTabNotationLength, std::strlen(found + kTabNotationLength) + 1);
 }
 
+std::string OutputFileName(std::string_view base, std::string_view extension) {
+  std::string name(base);
+  for (std::size_t i = DirectoryPartLength(name.c_str()); i < name.size(); ++i) {
+    name[i] = UpperAscii(name[i]);
+  }
+  return name.append(".").append(extension);
+}
+
 void OpenOutputs() {
-  char givenBase[kMaxBaseNameLength + 1];
-  std::memcpy(givenBase, Settings.outputBaseName, sizeof givenBase);
+  const std::string givenBase = Settings.outputBaseName;
   UpperCaseAscii(Settings.outputBaseName);
-  const char* names[] = {
-      FormatScratch("%s.BAS", Settings.outputBaseName),
-      FormatScratch("%s.CRT", Settings.outputBaseName),
-      FormatScratch("%s.LST", Settings.outputBaseName),
-  };
+  const char* extensions[] = {"BAS", "CRT", "LST"};
   TextFile* files[] = {&BasFile, &CrtFile, &LstFile};
-  for (int i = 0; i < 3; ++i) files[i]->Open(CreationName(givenBase, names[i]), "wt");
+  for (int i = 0; i < 3; ++i)
+    files[i]->Open(OutputFileName(givenBase, extensions[i]).c_str(), "wt");
+  // The message names the file with its directory part upper-cased too.
   for (int i = 0; i < 3; ++i) {
-    if (!files[i]->IsOpen()) throw Failure(FormatScratch("Can not write to '%s'", names[i]));
+    if (!files[i]->IsOpen()) {
+      throw Failure(
+          FormatScratch("Can not write to '%s.%s'", Settings.outputBaseName, extensions[i]));
+    }
   }
 }
 

@@ -21,6 +21,11 @@ const char* FormatScratch(const char* format, ...)
 #endif
     ;
 
+// The name an output file is created under: the base name's directory part as given (on a file
+// system that tells case apart, an upper-cased directory may not exist), its file part
+// upper-cased, then "." and the extension. `out/texts` gives out/TEXTS.CRT.
+std::string OutputFileName(std::string_view base, std::string_view extension);
+
 // Upper-cases the output base name in place and creates or empties the three files; raises
 // Failure "Can not write to '%s'" naming the first one that could not be opened.
 void OpenOutputs();

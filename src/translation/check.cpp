@@ -62,8 +62,8 @@ class Checker {
   void CompareControlCharacters(std::string_view text, std::string_view translation) {
     std::string inText = ControlCharacters(text), inTranslation = ControlCharacters(translation);
     if (inText == inTranslation) return;
-    Warning("codes or tabs differ from the text's: " + Listed(inTranslation) + " here, " +
-            Listed(inText) + " in the text");
+    Warning("translation has codes or tabs " + Listed(inTranslation) + ", its text " +
+            Listed(inText));
   }
 
   void CompareBlanks(std::string_view text, std::string_view translation) {
@@ -73,12 +73,12 @@ class Checker {
       return last == std::string_view::npos ? s.size() : s.size() - last - 1;
     };
     if (leading(text) != leading(translation)) {
-      Warning("leading blanks differ from the text's: " + std::to_string(leading(translation)) +
-              " here, " + std::to_string(leading(text)) + " in the text");
+      Warning("translation has " + Counted(leading(translation), "leading blank") + ", its text " +
+              std::to_string(leading(text)));
     }
     if (trailing(text) != trailing(translation)) {
-      Warning("trailing blanks differ from the text's: " + std::to_string(trailing(translation)) +
-              " here, " + std::to_string(trailing(text)) + " in the text");
+      Warning("translation has " + Counted(trailing(translation), "trailing blank") +
+              ", its text " + std::to_string(trailing(text)));
     }
   }
 

@@ -46,7 +46,7 @@ TEST(CheckTest, ReportsMalformedTranslationsWhereTheyAre) {
   EXPECT_EQ(Check(Crt({{"It''s", "C''est"}, {"Don''t", "Ne pas'"}, {"Tab<9>", "Tab<9"}})),
             (std::vector<std::string>{
                 "6:18: error: translation: lone quote; write '' for a quote",
-                "8: warning: codes or tabs differ from the text's: none here, <9> in the text",
+                "8: warning: translation has codes or tabs none, its text <9>",
                 "8:15: error: translation: '<' opens no valid code; write '<<' for a '<'",
             }));
 }
@@ -69,10 +69,9 @@ TEST(CheckTest, WarnsOfLikelyMistakesInTranslations) {
        "Zeile<10,13>N\xE4"
        "chste",
        ""},
-      {"Line<13,10>", "Zeile<13>",
-       "codes or tabs differ from the text's: <13> here, <10,13> in the text"},
-      {"  Name", " Name", "leading blanks differ from the text's: 1 here, 2 in the text"},
-      {"Name ", "Name", "trailing blanks differ from the text's: 0 here, 1 in the text"},
+      {"Line<13,10>", "Zeile<13>", "translation has codes or tabs <13>, its text <10,13>"},
+      {"  Name", " Name", "translation has 1 leading blank, its text 2"},
+      {"Name ", "Name", "translation has 0 trailing blanks, its text 1"},
       {"Name:", "Nom :", ""},
       {"Name:", "Name", "translation does not end with ':' as its text does"},
       {"Open...",

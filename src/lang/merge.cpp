@@ -9,9 +9,10 @@ namespace {
 using Translations = std::unordered_map<std::string_view, std::string_view>;
 
 // Each text's first translation that is not empty; texts with none map to an empty one.
-Translations FirstTranslations(const std::vector<TranslatedText>& pairs) {
+Translations FirstTranslations(const std::vector<CrtPair>& pairs) {
   Translations translations;
-  for (const TranslatedText& pair : pairs) {
+  translations.reserve(pairs.size());
+  for (const CrtPair& pair : pairs) {
     std::string_view& translation = translations[pair.text];
     if (translation.empty()) translation = pair.translation;
   }
@@ -26,35 +27,37 @@ std::string_view Lookup(const Translations& translations, std::string_view text)
 }  // namespace
 
 MergedTranslations MergeTranslations(const std::vector<std::string>& current,
-                                     const std::vector<TranslatedText>& old,
-                                     const std::vector<TranslatedText>& obsolete) {
+                                     const std::vector<CrtPair>& old,
+                                     const std::vector<CrtPair>& obsolete) {
   const Translations oldTranslations = FirstTranslations(old);
   const Translations keptTranslations = FirstTranslations(obsolete);
-  const std::unordered_set<std::string_view> found(current.begin(), current.end());
 
   MergedTranslations merged;
+  merged.translations.reserve(current.size());
+  std::unordered_set<std::string_view> found(current.begin(), current.end());
   for (const std::string& text : current) {
-    std::string_view translation = Lookup(oldTranslations, text);
+    auto inOld = oldTranslations.find(text);
+    std::string_view translation = inOld == oldTranslations.end() ? "" : inOld->second;
     if (translation.empty()) translation = Lookup(keptTranslations, text);
     merged.translations.emplace_back(translation);
     if (!translation.empty()) ++merged.translated;
-    if (!oldTranslations.contains(text)) ++merged.added;
+    if (inOld == oldTranslations.end()) ++merged.added;
   }
 
-  std::unordered_set<std::string_view> listed;
+  for (const auto& [text, translation] : oldTranslations) {
+    if (!found.contains(text)) ++merged.dropped;
+  }
+
+  // Each obsolete text once, and none that was found: `listed` starts with the found ones.
+  std::unordered_set<std::string_view>& listed = found;
   auto keep = [&](std::string_view text, std::string_view translation) {
-    if (translation.empty() || found.contains(text) || !listed.insert(text).second) return;
-    merged.obsolete.push_back(TranslatedText{std::string(text), std::string(translation)});
+    if (translation.empty() || !listed.insert(text).second) return;
+    merged.obsolete.push_back(CrtPair{std::string(text), std::string(translation)});
   };
-  for (const TranslatedText& pair : obsolete) {
+  for (const CrtPair& pair : obsolete) {
     std::string_view newer = Lookup(oldTranslations, pair.text);
     keep(pair.text, newer.empty() ? Lookup(keptTranslations, pair.text) : newer);
   }
-  for (const TranslatedText& pair : old) keep(pair.text, Lookup(oldTranslations, pair.text));
-
-  std::unordered_set<std::string_view> gone;
-  for (const TranslatedText& pair : old) {
-    if (!found.contains(pair.text) && gone.insert(pair.text).second) ++merged.dropped;
-  }
+  for (const CrtPair& pair : old) keep(pair.text, Lookup(oldTranslations, pair.text));
   return merged;
 }

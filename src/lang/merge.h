@@ -7,17 +7,11 @@
 #include <string>
 #include <vector>
 
-// A text as the CRT file holds it, with its translation (empty when there is none).
-struct TranslatedText {
-  std::string text;
-  std::string translation;
-
-  friend bool operator==(const TranslatedText&, const TranslatedText&) = default;
-};
+#include "translation/crt_reader.h"
 
 struct MergedTranslations {
   std::vector<std::string> translations;  // one for each current text, in order
-  std::vector<TranslatedText> obsolete;   // the obsolete texts afterwards
+  std::vector<CrtPair> obsolete;          // the obsolete texts afterwards (text and translation)
   std::size_t translated = 0;             // current texts with a translation
   std::size_t added = 0;                  // current texts the old file did not list
   std::size_t dropped = 0;                // texts of the old file no longer found
@@ -30,5 +24,5 @@ struct MergedTranslations {
 // (with the old CRT file's translation where it gives one), then the translated texts of the
 // old file no longer found, in its order.
 MergedTranslations MergeTranslations(const std::vector<std::string>& current,
-                                     const std::vector<TranslatedText>& old,
-                                     const std::vector<TranslatedText>& obsolete);
+                                     const std::vector<CrtPair>& old,
+                                     const std::vector<CrtPair>& obsolete);

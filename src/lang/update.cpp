@@ -1,6 +1,8 @@
 // `update`: scans the sources as quotex does and writes its three files again, each text with
 // the translation the old CRT file (or the obsolete texts) gave it.
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,25 +27,24 @@ struct UpdatedFiles {
       : crt(OutputFileName(base, "CRT")),
         bas(OutputFileName(base, "BAS")),
         lst(OutputFileName(base, "LST")),
-        obs(OutputFileName(base, "OBS")) {}
+        obs(OutputFileName(base, "OBS")) {
+    for (const std::string* name : {&crt, &bas, &lst, &obs}) {
+      if (std::optional<FileIdentity> identity = IdentityOf(name->c_str())) {
+        existing.push_back(*identity);
+      }
+    }
+  }
 
   // Whether a source entry is one of them: quotex empties its outputs before it scans, so they
   // hold nothing to find; and the obsolete texts must not come back as found ones.
   bool Includes(const char* entry) const {
-    for (const std::string* name : {&crt, &bas, &lst, &obs}) {
-      if (IsSameFile(entry, name->c_str())) return true;
-    }
-    return false;
+    std::optional<FileIdentity> identity = IdentityOf(entry);
+    return identity && std::find(existing.begin(), existing.end(), *identity) != existing.end();
   }
 
   std::string crt, bas, lst, obs;
+  std::vector<FileIdentity> existing;  // of those that exist before the scan
 };
-
-std::vector<TranslatedText> Pairs(const CrtDocument& document) {
-  std::vector<TranslatedText> pairs;
-  for (const CrtPair& pair : document.pairs) pairs.push_back({pair.text, pair.translation});
-  return pairs;
-}
 
 // Scans every entry the mask matches, with quotex's progress on the console; returns the
 // names of the files that could not be read to their end.
@@ -74,12 +75,12 @@ std::vector<std::string> CatalogueTextsAsWritten() {
 }
 
 void WriteObsolete(const std::string& sibling, const std::string& finalName,
-                   const std::vector<TranslatedText>& obsolete) {
+                   const std::vector<CrtPair>& obsolete) {
   TextFile file;
   OpenOutput(file, sibling, finalName);
   try {
     WriteCrtHeader(file, obsolete.size());
-    for (const TranslatedText& pair : obsolete) WriteCrtPair(file, pair.text, pair.translation);
+    for (const CrtPair& pair : obsolete) WriteCrtPair(file, pair.text, pair.translation);
     WriteCrtEnd(file);
   } catch (const Failure&) {
     throw LangError(finalName, "cannot write: " + LastErrorText());
@@ -89,7 +90,7 @@ void WriteObsolete(const std::string& sibling, const std::string& finalName,
 
 // Writes the three files through quotex's own writer, then the obsolete texts, and replaces
 // them all together (the CRT file, the file of record, last).
-void WriteFiles(const UpdatedFiles& files, const std::vector<TranslatedText>& obsolete) {
+void WriteFiles(const UpdatedFiles& files, const std::vector<CrtPair>& obsolete) {
   FileSet set;
   std::string bas = set.Stage(files.bas);
   std::string lst = set.Stage(files.lst);
@@ -130,7 +131,7 @@ int RunUpdate(const UpdateRequest& request) {
     throw LangError(files.crt, "not updated, since not every source could be read");
   }
 
-  MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), Pairs(old), Pairs(kept));
+  MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), old.pairs, kept.pairs);
   std::size_t index = 0;
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     List.SetTranslation(node, merged.translations[index++]);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 // A wildcard search of the current directory: every kind of entry whose name matches the mask
 // without regard to case, one at a time.
@@ -37,8 +39,15 @@ void WriteToConsole(const char* text);
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);
 
-// Whether two paths name the same existing file (one file reached under two names).
-bool IsSameFile(const char* first, const char* second);
+// What tells one existing file from another, whatever name reaches it.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the existing file `path` names; none when there is none.
+std::optional<FileIdentity> IdentityOf(const char* path);
 
 // Renames `from` over `to` in one step, replacing `to` when it exists; false when that failed.
 bool RenameOver(const char* from, const char* to);

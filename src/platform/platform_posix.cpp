@@ -85,10 +85,11 @@ std::size_t DirectoryPartLength(const char* path) {
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
 }
 
-bool IsSameFile(const char* first, const char* second) {
-  struct stat a, b;
-  return stat(first, &a) == 0 && stat(second, &b) == 0 && a.st_dev == b.st_dev &&
-         a.st_ino == b.st_ino;
+std::optional<FileIdentity> IdentityOf(const char* path) {
+  struct stat status;
+  if (stat(path, &status) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                      static_cast<std::uint64_t>(status.st_ino)};
 }
 
 bool RenameOver(const char* from, const char* to) {

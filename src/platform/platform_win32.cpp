@@ -93,25 +93,17 @@ std::size_t DirectoryPartLength(const char* path) {
   return length;
 }
 
-namespace {
-
-// The volume and index that identify an existing file or directory.
-bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION& information) {
+std::optional<FileIdentity> IdentityOf(const char* path) {
   HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information;
   bool known = GetFileInformationByHandle(file, &information) != 0;
   CloseHandle(file);
-  return known;
-}
-
-}  // namespace
-
-bool IsSameFile(const char* first, const char* second) {
-  BY_HANDLE_FILE_INFORMATION a, b;
-  return FileIdentity(first, a) && FileIdentity(second, b) &&
-         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-         a.nFileIndexLow == b.nFileIndexLow;
+  if (!known) return std::nullopt;
+  return FileIdentity{
+      information.dwVolumeSerialNumber,
+      (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
 }
 
 bool RenameOver(const char* from, const char* to) {

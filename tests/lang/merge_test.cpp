@@ -8,7 +8,19 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-using Pairs = std::vector<TranslatedText>;
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+std::vector<CrtPair> CrtPairs(const Pairs& pairs) {
+  std::vector<CrtPair> crtPairs;
+  for (const auto& [text, translation] : pairs) crtPairs.push_back(CrtPair{text, translation});
+  return crtPairs;
+}
+
+Pairs PairsOf(const std::vector<CrtPair>& crtPairs) {
+  Pairs pairs;
+  for (const CrtPair& pair : crtPairs) pairs.emplace_back(pair.text, pair.translation);
+  return pairs;
+}
 
 struct MergeCase {
   const char* what;
@@ -106,9 +118,9 @@ TEST(MergeTest, CarriesTranslationsOverAndKeepsThoseNoLongerFound) {
   };
   for (const MergeCase& c : cases) {
     SCOPED_TRACE(c.what);
-    MergedTranslations merged = MergeTranslations(c.current, c.old, c.obsolete);
+    MergedTranslations merged = MergeTranslations(c.current, CrtPairs(c.old), CrtPairs(c.obsolete));
     EXPECT_EQ(merged.translations, c.translations);
-    EXPECT_EQ(merged.obsolete, c.obsoleteAfter);
+    EXPECT_EQ(PairsOf(merged.obsolete), c.obsoleteAfter);
     EXPECT_EQ(merged.translated, c.translated);
     EXPECT_EQ(merged.added, c.added);
     EXPECT_EQ(merged.dropped, c.dropped);
@@ -124,7 +136,7 @@ TEST(MergeTest, NoTranslationIsLostOverManyReleases) {
     for (int i = 0; i < 40; ++i) {
       if ((i * 7 + release * 3) % 5 != 0) current.push_back("Text " + std::to_string(i));
     }
-    MergedTranslations merged = MergeTranslations(current, crt, obsolete);
+    MergedTranslations merged = MergeTranslations(current, CrtPairs(crt), CrtPairs(obsolete));
     crt.clear();
     for (std::size_t i = 0; i < current.size(); ++i) {
       // Every text was translated once, the release it was first seen.
@@ -133,7 +145,7 @@ TEST(MergeTest, NoTranslationIsLostOverManyReleases) {
       EXPECT_EQ(translation, "T" + current[i]);
       crt.push_back({current[i], translation});
     }
-    obsolete = merged.obsolete;
+    obsolete = PairsOf(merged.obsolete);
     EXPECT_EQ(crt.size() + obsolete.size(), release == 0 ? current.size() : 40u)
         << "release " << release;
   }

@@ -42,19 +42,6 @@ bool AcceptSwitch(const char* argument) {
   return true;
 }
 
-// Scans every entry of the search, from the one that started it, showing each on the console.
-// Returns the names, as shown, of the files that could not be read.
-std::vector<std::string> ScanEntries(DirectorySearch& search) {
-  std::vector<std::string> unread;
-  do {
-    std::string shown = search.Name();
-    UpperCaseAscii(shown.data());
-    WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
-    if (!ScanFile(search.OpenName())) unread.push_back(std::move(shown));
-  } while (search.Next());
-  return unread;
-}
-
 // Opens, fills and closes the outputs; a Failure on the way is reported by the caller.
 std::vector<std::string> ScanAndWrite(DirectorySearch& search) {
   OpenOutputs();
@@ -67,6 +54,19 @@ std::vector<std::string> ScanAndWrite(DirectorySearch& search) {
 }
 
 }  // namespace
+
+std::vector<std::string> ScanEntries(DirectorySearch& search,
+                                     const std::function<bool(const char*)>& skip) {
+  std::vector<std::string> unread;
+  do {
+    std::string shown = search.Name();
+    UpperCaseAscii(shown.data());
+    WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
+    if (skip && skip(search.OpenName())) continue;
+    if (!ScanFile(search.OpenName())) unread.push_back(search.Name());
+  } while (search.Next());
+  return unread;
+}
 
 CommandLine ReadCommandLine(int argc, const char* const* argv) {
   bool usageWanted = argc < 3;
@@ -112,6 +112,10 @@ int Run(int argc, const char* const* argv) {
     std::printf("%s\n", failure.what());
     status = 1;
   }
-  for (const std::string& name : unread) std::printf("Can not read '%s'\n", name.c_str());
+  // Each named as its progress line showed it.
+  for (std::string& name : unread) {
+    UpperCaseAscii(name.data());
+    std::printf("Can not read '%s'\n", name.c_str());
+  }
   return unread.empty() ? status : 1;
 }

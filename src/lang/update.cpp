@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "common/ascii.h"
 #include "common/failure.h"
 #include "common/settings.h"
+#include "driver/run.h"
 #include "lang/base_files.h"
 #include "lang/commands.h"
 #include "lang/file_set.h"
@@ -17,7 +17,6 @@
 #include "lang/merge.h"
 #include "output/outputs.h"
 #include "platform/platform.h"
-#include "scan/scanner.h"
 
 namespace {
 
@@ -46,21 +45,15 @@ struct UpdatedFiles {
   std::vector<FileIdentity> existing;  // of those that exist before the scan
 };
 
-// Scans every entry the mask matches, with quotex's progress on the console; returns the
+// Scans every entry the mask matches as quotex does, but for the files of its own; returns the
 // names of the files that could not be read to their end.
 std::vector<std::string> ScanSources(const std::string& mask, const UpdatedFiles& files) {
   DirectorySearch search;
   if (!search.First(mask.c_str())) {
     throw LangError(mask, "no file in the current directory matches this mask");
   }
-  std::vector<std::string> unreadable;
-  do {
-    std::string shown = search.Name();
-    UpperCaseAscii(shown.data());
-    WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
-    if (files.Includes(search.OpenName())) continue;
-    if (!ScanFile(search.OpenName())) unreadable.push_back(search.Name());
-  } while (search.Next());
+  std::vector<std::string> unreadable =
+      ScanEntries(search, [&files](const char* entry) { return files.Includes(entry); });
   search.Close();
   return unreadable;
 }

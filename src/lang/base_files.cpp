@@ -52,13 +52,25 @@ std::string ReadExistingFile(const std::string& name) {
   return bytes;
 }
 
-CrtDocument ReadTranslatedFile(const std::string& name) {
-  std::string bytes;
-  if (!ReadFileIfPresent(name, bytes)) return CrtDocument{};
+namespace {
+
+CrtDocument ReadGroup(const std::string& name, std::string_view bytes) {
   CrtDocument document = ReadCrt(bytes);
   if (document.structureErrors.empty()) return document;
   for (const Diagnostic& error : document.structureErrors) PrintDiagnostic(name, error);
   throw LangError(name, "not read as a LANGUAGE GROUP declaration; nothing was changed");
+}
+
+}  // namespace
+
+CrtDocument ReadTranslatedFile(const std::string& name) {
+  std::string bytes;
+  if (!ReadFileIfPresent(name, bytes)) return CrtDocument{};
+  return ReadGroup(name, bytes);
+}
+
+CrtDocument ReadRequiredTranslatedFile(const std::string& name) {
+  return ReadGroup(name, ReadExistingFile(name));
 }
 
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic) {

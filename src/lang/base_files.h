@@ -18,6 +18,8 @@ std::string ReadExistingFile(const std::string& name);
 // each line that keeps it from being read as the group's lines and raises LangError after them.
 // A missing file reads as one without pairs.
 CrtDocument ReadTranslatedFile(const std::string& name);
+// The same for a CRT file that must exist.
+CrtDocument ReadRequiredTranslatedFile(const std::string& name);
 
 // Prints a diagnostic about a line of `file` on standard error.
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic);

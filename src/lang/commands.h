@@ -12,15 +12,19 @@ struct UpdateRequest {
 };
 int RunUpdate(const UpdateRequest& request);
 
+// The code page assumed when none is given or recorded.
+inline constexpr char kDefaultCharset[] = "cp1252";
+
 struct CheckRequest {
   std::string base;
+  std::string charset = kDefaultCharset;
 };
 int RunCheck(const CheckRequest& request);
 
 struct ExportRequest {
   std::string base;
   std::string output;  // empty: BASE.po
-  std::string charset;
+  std::string charset = kDefaultCharset;
   std::string language;  // empty: none
 };
 int RunExport(const ExportRequest& request);
@@ -28,7 +32,7 @@ int RunExport(const ExportRequest& request);
 struct ImportRequest {
   std::string poFile;
   std::string base;
-  std::string charset;
+  std::string charset;  // empty: the one the PO file records, else kDefaultCharset
   bool includeFuzzy = false;
 };
 int RunImport(const ImportRequest& request);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/failure.h"
 #include "lang/base_files.h"
 #include "lang/commands.h"
@@ -29,19 +30,33 @@ bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics) {
   return error;
 }
 
-// Reads the CRT file of `base`, which must exist and be read as the group's lines.
-CrtDocument ReadRequiredCrt(const std::string& name) {
-  CrtDocument crt = ReadCrt(ReadExistingFile(name));
-  if (Report(name, crt.structureErrors)) {
-    throw LangError(name, "not read as a LANGUAGE GROUP declaration; nothing was changed");
-  }
-  return crt;
-}
-
 CodePage RequiredCodePage(const std::string& name) {
   std::optional<CodePage> codePage = CodePage::Named(name);
   if (!codePage) throw LangError(name, "this code page is not available on this system");
   return *codePage;
+}
+
+// The code page to import with: the one the PO file records that it was exported for, which
+// --charset may only repeat; else --charset, else the default.
+CodePage ImportCodePage(const ImportRequest& request, const PoDocument& po) {
+  std::optional<std::string> recorded = RecordedCodePage(po);
+  if (!recorded) return RequiredCodePage(request.charset.empty() ? kDefaultCharset : request.charset);
+  std::optional<CodePage> exported = CodePage::Named(*recorded);
+  if (!exported) {
+    throw LangError(request.poFile, "exported for code page " + Quoted(*recorded) +
+                                        ", which this system does not have; nothing was changed");
+  }
+  if (!request.charset.empty()) {
+    CodePage given = RequiredCodePage(request.charset);
+    if (given.Name() != exported->Name()) {
+      std::string name(exported->Name());
+      throw LangError(request.poFile,
+                      "exported for " + name + ", but --charset " + std::string(given.Name()) +
+                          " was given; nothing was changed (leave --charset out to import it "
+                          "for " + name + ")");
+    }
+  }
+  return *exported;
 }
 
 // A share of texts in per cent with one decimal, cut rather than rounded so that 100.0% means
@@ -91,48 +106,72 @@ std::string BasTextOf(std::string_view crtText, std::string_view oldLine) {
 std::vector<std::string> BasTexts(const CrtDocument& crt, std::string_view oldBas) {
   std::vector<std::string> texts;
   for (const CrtPair& pair : crt.pairs) {
-    std::size_t lineEnd = oldBas.find("\r\n");
-    std::string_view line = oldBas.substr(0, lineEnd);
-    oldBas.remove_prefix(lineEnd == std::string_view::npos ? oldBas.size() : lineEnd + 2);
-    texts.push_back(BasTextOf(pair.text, line));
+    texts.push_back(BasTextOf(pair.text, TakeLine(oldBas)));
   }
   return texts;
 }
 
-// Writes the CRT file with its new translations, and the BAS file to match, replacing both
-// together.
-void WriteImported(const CrtDocument& crt, const std::vector<std::string>& translations,
-                   const std::string& crtName, const std::string& basName) {
-  std::string oldBas;
-  ReadFileIfPresent(basName, oldBas);
-  std::vector<std::string> basTexts = BasTexts(crt, oldBas);
-  FileSet set;
-  TextFile bas;
-  TextFile crtFile;
-  OpenOutput(bas, set.Stage(basName), basName);
-  OpenOutput(crtFile, set.Stage(crtName), crtName);
+struct ImportedFiles {
+  std::string crt, bas, obs;
+};
+
+void WriteObsolete(const std::string& sibling, const std::string& name,
+                   const std::vector<CrtPair>& obsolete) {
+  TextFile file;
+  OpenOutput(file, sibling, name);
   try {
-    WriteCrtHeader(crtFile, crt.pairs.size());
-    for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
-      WriteBasPair(bas, basTexts[i], translations[i]);
-      WriteCrtPair(crtFile, crt.pairs[i].text, translations[i]);
-    }
-    WriteCrtEnd(crtFile);
+    WriteCrtHeader(file, obsolete.size());
+    for (const CrtPair& pair : obsolete) WriteCrtPair(file, pair.text, pair.translation);
+    WriteCrtEnd(file);
   } catch (const Failure&) {
-    throw LangError(crtName, "cannot write it or its BAS file: " + LastErrorText());
+    throw LangError(name, "cannot write: " + LastErrorText());
   }
-  CloseOutput(bas, basName);
-  CloseOutput(crtFile, crtName);
+  CloseOutput(file, name);
+}
+
+// Writes what the import changed, replacing the files together: the CRT file with its new
+// translations and the BAS file to match, and the obsolete texts.
+void WriteImported(const CrtDocument& crt, const ImportResult& result,
+                   const ImportedFiles& files) {
+  FileSet set;
+  if (result.obsoleteChanged) WriteObsolete(set.Stage(files.obs), files.obs, result.obsolete);
+  if (result.taken > 0) {
+    std::string oldBas;
+    ReadFileIfPresent(files.bas, oldBas);
+    std::vector<std::string> basTexts = BasTexts(crt, oldBas);
+    TextFile bas;
+    TextFile crtFile;
+    OpenOutput(bas, set.Stage(files.bas), files.bas);
+    OpenOutput(crtFile, set.Stage(files.crt), files.crt);
+    try {
+      WriteCrtHeader(crtFile, crt.pairs.size());
+      for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
+        WriteBasPair(bas, basTexts[i], result.translations[i]);
+        WriteCrtPair(crtFile, crt.pairs[i].text, result.translations[i]);
+      }
+      WriteCrtEnd(crtFile);
+    } catch (const Failure&) {
+      throw LangError(files.crt, "cannot write it or its BAS file: " + LastErrorText());
+    }
+    CloseOutput(bas, files.bas);
+    CloseOutput(crtFile, files.crt);
+  }
   set.Commit();
+}
+
+// ", 3 fuzzy left out" and the like, or nothing for none.
+std::string LeftOut(std::size_t count, std::string_view what) {
+  return count == 0 ? "" : ", " + std::to_string(count) + " " + std::string(what);
 }
 
 }  // namespace
 
 int RunCheck(const CheckRequest& request) {
+  CodePage codePage = RequiredCodePage(request.charset);
   std::string name = OutputFileName(request.base, "CRT");
-  CheckResult result = CheckCrt(ReadCrt(ReadExistingFile(name)));
+  CheckResult result = CheckCrt(ReadCrt(ReadExistingFile(name)), codePage);
   bool errors = Report(name, result.diagnostics);
-  PrintSummary(name + ": " + std::to_string(result.texts) + " texts, " +
+  PrintSummary(name + ": " + Counted(result.texts, "text") + ", " +
                std::to_string(result.translated) + " translated (" +
                Percentage(result.translated, result.texts) + ")");
   return errors ? 1 : 0;
@@ -141,7 +180,7 @@ int RunCheck(const CheckRequest& request) {
 int RunExport(const ExportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   std::string crtName = OutputFileName(request.base, "CRT");
-  CrtDocument crt = ReadRequiredCrt(crtName);
+  CrtDocument crt = ReadRequiredTranslatedFile(crtName);
   std::string poName = request.output.empty() ? OutputFileName(request.base, "po") : request.output;
   std::optional<std::string> language;
   if (!request.language.empty()) language = request.language;
@@ -149,23 +188,26 @@ int RunExport(const ExportRequest& request) {
       ExportPo(crt, codePage, ProjectName(request.base), language, ModificationTime(crtName));
   if (Report(crtName, result.diagnostics)) return 1;
   ReplaceFile(poName, result.po);
-  PrintSummary(poName + ": " + std::to_string(result.entries) + " texts, " +
+  PrintSummary(poName + ": " + Counted(result.entries, "text") + ", " +
                std::to_string(result.translated) + " translated");
   return 0;
 }
 
 int RunImport(const ImportRequest& request) {
-  CodePage codePage = RequiredCodePage(request.charset);
   PoDocument po = ReadPo(ReadExistingFile(request.poFile));
-  std::string crtName = OutputFileName(request.base, "CRT");
-  std::string basName = OutputFileName(request.base, "BAS");
-  CrtDocument crt = ReadRequiredCrt(crtName);
-  ImportResult result = ImportPo(crt, po, codePage, request.includeFuzzy);
-  bool errors = Report(crtName, result.crtErrors);
-  if (Report(request.poFile, result.diagnostics) || errors) return 1;
-  if (result.taken > 0) WriteImported(crt, result.translations, crtName, basName);
-  PrintSummary(crtName + ": " + std::to_string(result.taken) + " translations taken, " +
-               std::to_string(result.unchanged) + " unchanged, " + std::to_string(result.notFound) +
-               " not found");
+  CodePage codePage = ImportCodePage(request, po);
+  const ImportedFiles files{OutputFileName(request.base, "CRT"), OutputFileName(request.base, "BAS"),
+                            OutputFileName(request.base, "OBS")};
+  CrtDocument crt = ReadRequiredTranslatedFile(files.crt);
+  CrtDocument obsolete = ReadTranslatedFile(files.obs);
+  ImportResult result =
+      ImportPo(crt, obsolete, po, codePage, {request.includeFuzzy, files.crt, files.obs});
+  if (Report(request.poFile, result.diagnostics)) return 1;
+  if (result.taken > 0 || result.obsoleteChanged) WriteImported(crt, result, files);
+  PrintSummary(files.crt + ": " + Counted(result.taken, "translation") + " taken, " +
+               std::to_string(result.unchanged) + " unchanged" +
+               LeftOut(result.setAside, "set aside in " + files.obs) +
+               LeftOut(result.fuzzyLeftOut, "fuzzy left out") +
+               LeftOut(result.pluralLeftOut, "plural left out"));
   return 0;
 }

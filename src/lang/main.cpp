@@ -66,6 +66,7 @@ struct CommandLine {
         app.add_subcommand("check", "Check the translations of BASE.CRT before a release");
     command->add_option("BASE", check.base, "name and path of the files, without extension")
         ->required();
+    AddCharset(*command, check.charset);
   }
 
   void AddExport() {
@@ -85,12 +86,16 @@ struct CommandLine {
     command->add_option("FILE", import.poFile, "the PO file")->required();
     command->add_option("BASE", import.base, "name and path of the files, without extension")
         ->required();
-    AddCharset(*command, import.charset);
+    command
+        ->add_option("--charset", import.charset,
+                     "the code page of the sources: " + CodePage::KnownNames() +
+                         " (default: the one the PO file was exported for, else " +
+                         kDefaultCharset + "; it must not name another)")
+        ->check(KnownCodePage);
     command->add_flag("--fuzzy", import.includeFuzzy, "also take the entries marked fuzzy");
   }
 
   static void AddCharset(CLI::App& command, std::string& charset) {
-    charset = "cp1252";
     command
         .add_option("--charset", charset, "the code page of the sources: " + CodePage::KnownNames())
         ->capture_default_str()

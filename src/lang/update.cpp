@@ -130,7 +130,7 @@ int RunUpdate(const UpdateRequest& request) {
     List.SetTranslation(node, merged.translations[index++]);
   }
   WriteFiles(files, merged.obsolete);
-  PrintSummary(files.crt + ": " + std::to_string(merged.translations.size()) + " texts, " +
+  PrintSummary(files.crt + ": " + Counted(merged.translations.size(), "text") + ", " +
                std::to_string(merged.translated) + " translated, " + std::to_string(merged.added) +
                " new, " + std::to_string(merged.dropped) + " obsolete");
   return 0;

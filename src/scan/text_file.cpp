@@ -4,12 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/failure.h"
 #include "scan/continuation_join.h"
 
 namespace {
-
-constexpr char kEndOfFileByte = 0x1A;
 
 // A literal continued on the next line ends in this marker: its closing quote, a blank, the
 // concatenation operator and the line-continuation bar, with nothing after it.

@@ -5,7 +5,9 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "common/ascii.h"
 #include "translation/notation.h"
+#include "translation/utf8.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ class Checker {
   explicit Checker(std::vector<Diagnostic>& diagnostics) : diagnostics_(diagnostics) {}
 
   void CheckItemsCount(const CrtDocument& crt) {
-    std::string texts = std::to_string(crt.pairs.size()) + " texts";
+    std::string texts = Counted(crt.pairs.size(), "text");
     if (crt.itemsLine == 0) {
       Error(crt.groupLine, "no Items USHORT(n) line; the group holds " + texts);
     } else if (crt.itemsCount != crt.pairs.size()) {
@@ -113,8 +115,7 @@ class Checker {
   static std::string ControlCharacters(std::string_view characters) {
     std::string controls;
     for (char c : characters) {
-      auto byte = static_cast<unsigned char>(c);
-      if (byte < 32 || byte == 127) controls += c;
+      if (IsControlCharacter(c)) controls += c;
     }
     std::sort(controls.begin(), controls.end());
     return controls;
@@ -141,17 +142,43 @@ class Checker {
     return listed + ">";
   }
 
-  static std::string Counted(std::size_t count, std::string_view noun) {
-    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
-  }
-
   std::vector<Diagnostic>& diagnostics_;
   std::size_t line_ = 0;
 };
 
+// Where `content` holds a UTF-8 sequence of two or more bytes for a character the code page
+// holds: what a file written in UTF-8 instead of its code page shows. A lone byte of 0x80 or
+// above, as ordinary text in a code page has, is no such sequence, and one that stands for a
+// character the code page cannot hold is taken for the code page's own characters.
+std::optional<Diagnostic> LooksLikeUtf8(std::string_view what, std::string_view content,
+                                        std::size_t line, std::size_t column,
+                                        const CodePage& codePage) {
+  for (std::size_t at = 0; at < content.size();) {
+    std::size_t start = at;
+    std::optional<char32_t> character = DecodeUtf8(content, at);
+    if (!character) {
+      ++at;
+      continue;
+    }
+    std::string byte;
+    std::size_t bad = 0;
+    std::string_view sequence = content.substr(start, at - start);
+    if (*character < 0x80 || !codePage.FromUtf8(sequence, byte, bad) ||
+        codePage.CharacterOf(static_cast<unsigned char>(byte[0])) != character) {
+      continue;
+    }
+    return Diagnostic{line, Severity::kWarning,
+                      std::string(what) + " looks like UTF-8 ('" + codePage.ToUtf8(sequence) +
+                          "' would be '" + std::string(sequence) +
+                          "'); save the file in its code page",
+                      column + start};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-CheckResult CheckCrt(const CrtDocument& crt) {
+CheckResult CheckCrt(const CrtDocument& crt, const CodePage& codePage) {
   CheckResult result;
   result.diagnostics = crt.structureErrors;
   result.texts = crt.pairs.size();
@@ -167,6 +194,12 @@ CheckResult CheckCrt(const CrtDocument& crt) {
                                          "); only the first one's translation is found");
     }
     checker.CheckTranslation(pair);
+    for (std::optional<Diagnostic> utf8 :
+         {LooksLikeUtf8("text", pair.text, pair.textLine, pair.textColumn, codePage),
+          LooksLikeUtf8("translation", pair.translation, pair.translationLine,
+                        pair.translationColumn, codePage)}) {
+      if (utf8) result.diagnostics.push_back(std::move(*utf8));
+    }
   }
   SortByLine(result.diagnostics);
   return result;

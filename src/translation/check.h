@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "translation/code_page.h"
 #include "translation/crt_reader.h"
 #include "translation/diagnostic.h"
 
@@ -18,8 +19,9 @@ struct CheckResult {
 // Items line), a translation that is not well-formed literal content. Warnings, for translations
 // that are not empty: a different number of & accelerators (&& is a plain ampersand), different
 // control characters (codes or tabs), different leading or trailing blanks, a different final
-// ':', '...' or '?', more than 255 characters; and a text listed twice.
-CheckResult CheckCrt(const CrtDocument& crt);
+// ':', '...' or '?', more than 255 characters; a text listed twice; and a text or translation
+// that looks written in UTF-8 rather than in `codePage`.
+CheckResult CheckCrt(const CrtDocument& crt, const CodePage& codePage);
 
 // The most characters a PSTRING holds.
 constexpr std::size_t kMaxPstringLength = 255;

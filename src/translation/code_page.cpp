@@ -2,29 +2,27 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
 #include "platform/platform.h"
 #include "translation/utf8.h"
 
 namespace {
 
+// Undefined bytes travel through UTF-8 as U+F700 + byte.
+constexpr char32_t kUndefinedByteBase = 0xF700;
+
 constexpr unsigned kCodePages[] = {437,  850,  852,  866,  1250, 1251, 1252,
                                    1253, 1254, 1255, 1256, 1257, 1258};
 
-std::string LowerCased(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 // The code page `name` stands for, or 0.
 unsigned CodePageNumber(std::string_view name) {
-  std::string lower = LowerCased(name);
   for (unsigned number : kCodePages) {
     std::string digits = std::to_string(number);
     bool isWindows = number >= 1250;
-    if (lower == "cp" + digits || (isWindows && lower == "windows-" + digits)) return number;
+    if (SameIgnoringAsciiCase(name, "cp" + digits) ||
+        (isWindows && SameIgnoringAsciiCase(name, "windows-" + digits))) {
+      return number;
+    }
   }
   return 0;
 }
@@ -101,18 +99,15 @@ std::optional<char32_t> CodePage::CharacterOf(unsigned char byte) const {
   return characters_[byte];
 }
 
-bool CodePage::ToUtf8(std::string_view bytes, std::string& utf8, std::size_t& badOffset) const {
-  utf8.clear();
+char32_t CodePage::Utf8CharacterOf(unsigned char byte) const {
+  return characters_[byte].value_or(kUndefinedByteBase + byte);
+}
+
+std::string CodePage::ToUtf8(std::string_view bytes) const {
+  std::string utf8;
   utf8.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::optional<char32_t> character = CharacterOf(static_cast<unsigned char>(bytes[i]));
-    if (!character) {
-      badOffset = i;
-      return false;
-    }
-    AppendUtf8(utf8, *character);
-  }
-  return true;
+  for (char byte : bytes) AppendUtf8(utf8, Utf8CharacterOf(static_cast<unsigned char>(byte)));
+  return utf8;
 }
 
 bool CodePage::FromUtf8(std::string_view utf8, std::string& bytes, std::size_t& badOffset) const {
@@ -125,6 +120,10 @@ bool CodePage::FromUtf8(std::string_view utf8, std::string& bytes, std::size_t& 
     std::optional<unsigned char> byte;
     if (character && *character < 0x80 && characters_[*character]) {
       byte = static_cast<unsigned char>(*character);
+    } else if (character && *character >= kUndefinedByteBase &&
+               *character < kUndefinedByteBase + 256 &&
+               !characters_[*character - kUndefinedByteBase]) {
+      byte = static_cast<unsigned char>(*character - kUndefinedByteBase);
     } else if (character) {
       auto found = std::lower_bound(bytes_.begin(), bytes_.end(),
                                     std::pair<char32_t, unsigned char>(*character, 0));

@@ -1,6 +1,7 @@
 // The single-byte code pages Clarion sources are written in, and the conversion of their bytes
 // to and from UTF-8. Every platform gives the same table: a byte counts as undefined where any
-// of them leaves it out.
+// of them leaves it out. An undefined byte still converts, to the private-use character
+// U+F700 + byte (0x81 is U+F781), which no code page here maps to, so every byte comes back.
 #pragma once
 
 #include <array>
@@ -24,10 +25,15 @@ class CodePage {
   // The character `byte` stands for; none when the code page does not define it.
   std::optional<char32_t> CharacterOf(unsigned char byte) const;
 
-  // Bytes to UTF-8; false, with the offset of the first byte the code page does not define.
-  bool ToUtf8(std::string_view bytes, std::string& utf8, std::size_t& badOffset) const;
-  // UTF-8 to bytes; false, with the offset (in `utf8`) of the first invalid UTF-8 sequence or
-  // of the first character the code page cannot hold.
+  // The character that stands for `byte` in UTF-8 text: the one it stands for, or for an
+  // undefined byte its private-use character.
+  char32_t Utf8CharacterOf(unsigned char byte) const;
+
+  // Bytes to UTF-8; an undefined byte becomes its private-use character.
+  std::string ToUtf8(std::string_view bytes) const;
+  // UTF-8 to bytes, the private-use character of an undefined byte to that byte; false, with
+  // the offset (in `utf8`) of the first invalid UTF-8 sequence or of the first character the
+  // code page cannot hold.
   bool FromUtf8(std::string_view utf8, std::string& bytes, std::size_t& badOffset) const;
 
  private:

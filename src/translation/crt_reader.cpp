@@ -5,11 +5,10 @@
 #include <optional>
 
 #include "common/ascii.h"
+#include "translation/utf8.h"
 
 namespace {
 
-constexpr char kEndOfFile = '\x1A';
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Counts grow no further while digits are read, so that reading cannot overflow.
 constexpr std::size_t kSaturatedCount = std::numeric_limits<std::size_t>::max() / 16;
 
@@ -28,22 +27,12 @@ CrtLine LineOf(CrtLine::Kind kind) {
   return line;
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 bool IsLabelStart(char c) {
   return IsAsciiLetter(c) || c == '_';
 }
 
 bool IsLabelCharacter(char c) {
-  return IsLabelStart(c) || (c >= '0' && c <= '9') || c == ':';
-}
-
-bool SameWord(std::string_view word, std::string_view keyword) {
-  return word.size() == keyword.size() &&
-         std::equal(word.begin(), word.end(), keyword.begin(),
-                    [](char a, char b) { return UpperAscii(a) == b; });
+  return IsLabelStart(c) || IsAsciiDigit(c) || c == ':';
 }
 
 // Steps through one line token by token; a ! outside a string starts a comment, which ends the
@@ -80,7 +69,7 @@ class LineCursor {
     SkipBlanks();
     std::size_t start = at_;
     std::size_t value = 0;
-    while (at_ < line_.size() && line_[at_] >= '0' && line_[at_] <= '9') {
+    while (at_ < line_.size() && IsAsciiDigit(line_[at_])) {
       value = std::min(value * 10 + static_cast<std::size_t>(line_[at_] - '0'), kSaturatedCount);
       ++at_;
     }
@@ -154,7 +143,7 @@ CrtLine ReadItems(LineCursor& cursor) {
 // What one line is; `text` is without its line end.
 CrtLine ClassifyLine(std::string_view text, std::size_t number) {
   if (text.find('\0') != std::string_view::npos) return Other("line holds a NUL byte");
-  if (number == 1 && text.starts_with(kByteOrderMark)) {
+  if (number == 1 && text.starts_with(kUtf8ByteOrderMark)) {
     return Other("the file starts with a UTF-8 byte order mark; a CRT file is code-page text");
   }
   LineCursor cursor(text);
@@ -163,7 +152,7 @@ CrtLine ClassifyLine(std::string_view text, std::size_t number) {
     label = cursor.Word();
     if (label.empty())
       return Other("not a line of the group: a label or blank in column 1 expected");
-    if (SameWord(label, "END")) {  // a reserved word, never a label
+    if (SameIgnoringAsciiCase(label, "END")) {  // a reserved word, never a label
       label = {};
       cursor = LineCursor(text);
     }
@@ -173,19 +162,19 @@ CrtLine ClassifyLine(std::string_view text, std::size_t number) {
     return cursor.AtEnd() ? LineOf(CrtLine::Kind::kEnd) : Other("'.' with more after it");
   }
   std::string_view keyword = cursor.Word();
-  if (SameWord(keyword, "PSTRING")) return ReadPstring(text, cursor);
-  if (SameWord(keyword, "USHORT")) return ReadItems(cursor);
-  if (SameWord(keyword, "GROUP")) {
+  if (SameIgnoringAsciiCase(keyword, "PSTRING")) return ReadPstring(text, cursor);
+  if (SameIgnoringAsciiCase(keyword, "USHORT")) return ReadItems(cursor);
+  if (SameIgnoringAsciiCase(keyword, "GROUP")) {
     if (label.empty()) return Other("GROUP without its label in column 1");
     if (cursor.AtEnd() || cursor.Take(',') || cursor.Take('('))
       return LineOf(CrtLine::Kind::kGroup);
     return Other("GROUP followed by something other than attributes");
   }
-  if (SameWord(keyword, "END") && label.empty()) {
+  if (SameIgnoringAsciiCase(keyword, "END") && label.empty()) {
     return cursor.AtEnd() ? LineOf(CrtLine::Kind::kEnd) : Other("END with more after it");
   }
   for (std::string_view word : {"PSTRING", "USHORT", "GROUP"}) {
-    if (SameWord(label, word)) {
+    if (SameIgnoringAsciiCase(label, word)) {
       return Other(Quoted(label) + " in column 1 is read as a label; indent the line");
     }
   }
@@ -285,14 +274,11 @@ class GroupBuilder {
 }  // namespace
 
 CrtDocument ReadCrt(std::string_view bytes) {
-  bytes = bytes.substr(0, bytes.find(kEndOfFile));
+  bytes = bytes.substr(0, bytes.find(kEndOfFileByte));
   GroupBuilder builder;
   std::size_t number = 0;
   while (!bytes.empty()) {
-    std::size_t lineFeed = bytes.find('\n');
-    std::string_view line = bytes.substr(0, lineFeed);
-    bytes.remove_prefix(lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1);
-    if (lineFeed != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+    std::string_view line = TakeLine(bytes);
     ++number;
     builder.Take(ClassifyLine(line, number), number);
   }

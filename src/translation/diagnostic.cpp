@@ -21,6 +21,10 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
+std::string Counted(std::size_t count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
 bool HasErrors(const std::vector<Diagnostic>& diagnostics) {
   return std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
     return diagnostic.severity == Severity::kError;

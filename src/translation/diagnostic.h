@@ -23,6 +23,9 @@ std::string FormatDiagnostic(std::string_view file, const Diagnostic& diagnostic
 // User text for a message: in single quotes, cut after 40 bytes.
 std::string Quoted(std::string_view text);
 
+// "1 text", "2 texts": the count and the noun, with an "s" unless the count is 1.
+std::string Counted(std::size_t count, std::string_view noun);
+
 bool HasErrors(const std::vector<Diagnostic>& diagnostics);
 
 // Sorts by line and column, keeping the order of diagnostics on the same spot.

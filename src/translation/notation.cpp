@@ -1,6 +1,9 @@
 #include "translation/notation.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "common/ascii.h"
 
 namespace {
 
@@ -8,22 +11,6 @@ namespace {
 // overflow; anything this large is out of range anyway.
 constexpr unsigned kSaturated = 1u << 20;
 constexpr unsigned kMaxCode = 255;
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-// The value of a hexadecimal digit, or 16 for any other character.
-unsigned HexDigitValue(char c) {
-  if (IsDigit(c)) return static_cast<unsigned>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-  return 16;
-}
-
-bool IsControl(unsigned char c) {
-  return (c >= 1 && c <= 31) || c == 127;
-}
 
 // One code of a code group: decimal digits, or a digit and more hexadecimal digits followed by
 // h or H.
@@ -33,7 +20,7 @@ struct Code {
 };
 
 std::optional<Code> ReadCode(std::string_view content, std::size_t at) {
-  if (at >= content.size() || !IsDigit(content[at])) return std::nullopt;
+  if (at >= content.size() || !IsAsciiDigit(content[at])) return std::nullopt;
   std::size_t end = at;
   while (end < content.size() && HexDigitValue(content[end]) < 16) ++end;
   bool hexadecimal = end < content.size() && (content[end] == 'h' || content[end] == 'H');
@@ -46,6 +33,44 @@ std::optional<Code> ReadCode(std::string_view content, std::size_t at) {
   }
   return Code{value, hexadecimal ? end + 1 : end};
 }
+
+// The end of the well-formed code group that starts at `at` (a '<'), appending what it stands
+// for to `values` (when given); none when no such group starts there.
+std::optional<std::size_t> CodeGroupEnd(std::string_view text, std::size_t at,
+                                        std::string* values = nullptr) {
+  std::string codes;
+  std::size_t next = at + 1;
+  for (;;) {
+    std::optional<Code> code = ReadCode(text, next);
+    if (!code || code->value > kMaxCode) return std::nullopt;
+    codes.push_back(static_cast<char>(code->value));
+    next = code->end;
+    if (next < text.size() && text[next] == '>') break;
+    if (next >= text.size() || text[next] != ',') return std::nullopt;
+    ++next;
+  }
+  if (values != nullptr) *values += codes;
+  return next + 1;
+}
+
+// Appends characters as codes, consecutive ones in one group: <13,10>.
+class CodeGroupWriter {
+ public:
+  explicit CodeGroupWriter(std::string& out) : out_(out) {}
+  void Add(char c) {
+    out_ += open_ ? ',' : '<';
+    out_ += std::to_string(static_cast<unsigned char>(c));
+    open_ = true;
+  }
+  void Close() {
+    if (open_) out_ += '>';
+    open_ = false;
+  }
+
+ private:
+  std::string& out_;
+  bool open_ = false;
+};
 
 // Walks literal content piece by piece, appending what it stands for to `decoded` (when given)
 // and noting the first problem.
@@ -130,14 +155,9 @@ class NotationWalker {
       }
       ++next;
     }
-    ++next;  // the closing '>'
-    if (codes.find('\0') != std::string::npos) {
-      // Well-formed, but a NUL cannot be carried on: the whole group stands as written.
-      EmitAsWritten(at, next);
-    } else {
-      for (char c : codes) Emit(c);
-    }
-    return next;
+    for (char c : codes) Emit(c);
+    return next + 1;  // past the closing '>'
+
   }
 
   std::size_t RepeatCount(std::size_t at, bool& countFollows) {
@@ -147,7 +167,7 @@ class NotationWalker {
     }
     std::size_t end = at + 1;
     unsigned count = 0;
-    while (end < content_.size() && IsDigit(content_[end])) {
+    while (end < content_.size() && IsAsciiDigit(content_[end])) {
       count = std::min(count * 10 + static_cast<unsigned>(content_[end] - '0'), kSaturated);
       ++end;
     }
@@ -203,24 +223,65 @@ std::optional<NotationProblem> FindNotationProblem(std::string_view content) {
 std::string EncodeNotation(std::string_view characters) {
   std::string content;
   content.reserve(characters.size());
-  bool inCodeGroup = false;
+  CodeGroupWriter codes(content);
   for (char c : characters) {
-    auto byte = static_cast<unsigned char>(c);
-    if (IsControl(byte)) {
-      content += inCodeGroup ? ',' : '<';
-      content += std::to_string(byte);
-      inCodeGroup = true;
+    if (IsControlCharacter(c)) {
+      codes.Add(c);
       continue;
     }
-    if (inCodeGroup) content += '>';
-    inCodeGroup = false;
-    if (byte == 0) {
-      content += "<0>";
-    } else {
-      content += c;
-      if (c == '\'' || c == '<' || c == '{') content += c;
-    }
+    codes.Close();
+    content += c;
+    if (c == '\'' || c == '<' || c == '{') content += c;
   }
-  if (inCodeGroup) content += '>';
+  codes.Close();
   return content;
+}
+
+bool IsShownAsCode(char c) {
+  return (IsControlCharacter(c) && c != '\t' && c != '\n' && c != '\r') || c == '\\';
+}
+
+std::string ToDisplayForm(std::string_view characters) {
+  // Which characters are shown as codes, decided from the end: a '<' right before a code is
+  // one itself, since "<<" before a code group would read as one '<' and the group's digits.
+  std::vector<bool> asCode(characters.size());
+  for (std::size_t i = characters.size(); i-- > 0;) {
+    char c = characters[i];
+    asCode[i] = IsShownAsCode(c) || (c == '<' && i + 1 < characters.size() && asCode[i + 1]);
+  }
+  std::string shown;
+  shown.reserve(characters.size());
+  CodeGroupWriter codes(shown);
+  for (std::size_t i = 0; i < characters.size(); ++i) {
+    if (asCode[i]) {
+      codes.Add(characters[i]);
+      continue;
+    }
+    codes.Close();
+    shown += characters[i];
+    if (characters[i] == '<' && CodeGroupEnd(characters, i)) shown += '<';
+  }
+  codes.Close();
+  return shown;
+}
+
+std::string FromDisplayForm(std::string_view shown) {
+  std::string characters;
+  characters.reserve(shown.size());
+  std::size_t at = 0;
+  while (at < shown.size()) {
+    if (shown[at] == '<') {
+      if (std::optional<std::size_t> end = CodeGroupEnd(shown, at, &characters)) {
+        at = *end;
+        continue;
+      }
+      if (at + 1 < shown.size() && shown[at + 1] == '<' && CodeGroupEnd(shown, at + 1)) {
+        characters += '<';
+        at += 2;
+        continue;
+      }
+    }
+    characters += shown[at++];
+  }
+  return characters;
 }

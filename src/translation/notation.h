@@ -10,14 +10,29 @@
 
 // The characters `content` stands for. Anything malformed (a lone quote, a < or { that opens no
 // valid code or repeat count, a repeat count at the start or right after another one) is kept
-// as written, character by character, and never refused. A code group holding the value 0 is
-// kept as written too, since a NUL cannot travel through the formats this feeds.
+// as written, character by character, and never refused.
 std::string DecodeNotation(std::string_view content);
 
-// The content that stands for `characters`: quotes, < and { doubled, control characters (1 to
-// 31 and 127) as codes with consecutive ones in one group (<13,10>), NUL as <0>, every other
-// byte unchanged. DecodeNotation gives `characters` back whenever they hold no NUL.
+// The content that stands for `characters`: quotes, < and { doubled, control characters (0 to
+// 31 and 127) as codes with consecutive ones in one group (<13,10>), every other byte
+// unchanged. DecodeNotation gives `characters` back.
 std::string EncodeNotation(std::string_view characters);
+
+// How characters are shown to translators, where a file may hold no control character but tab,
+// line feed and carriage return and tools may garble a backslash: the characters themselves,
+// except that the other control characters and '\' are shown as codes (<7>, <27,91>, <92>), as
+// is a '<' right before one of them, and a '<' that the characters after it would make read as
+// a code group is doubled ("<65>" shows as "<<65>"; "a << b" and "<new>" stay as they are).
+// Works on single bytes and on UTF-8 alike, since it changes only ASCII characters.
+std::string ToDisplayForm(std::string_view characters);
+
+// Whether ToDisplayForm shows `c` as a code wherever it stands.
+bool IsShownAsCode(char c);
+
+// Undoes ToDisplayForm, and reads what a translator typed the same way: a well-formed code group
+// (codes 0 to 255, decimal or hexadecimal with h) gives its characters, a '<' written "<<" right
+// before a code group gives one '<', everything else stands for itself.
+std::string FromDisplayForm(std::string_view shown);
 
 struct NotationProblem {
   std::size_t offset;  // of the character that starts the malformed piece

@@ -1,91 +1,154 @@
 #include "translation/po_exchange.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <set>
 #include <utility>
 
+#include "common/ascii.h"
 #include "translation/notation.h"
 #include "translation/utf8.h"
 
 namespace {
 
-using KeyTuple = std::pair<std::optional<std::string>, std::string>;
-
-KeyTuple TupleOf(const PoKey& key) {
-  return {key.context, key.id};
+// What literal content stands for, as a translator reads it.
+std::string Displayed(std::string_view content, const CodePage& codePage) {
+  return codePage.ToUtf8(ToDisplayForm(DecodeNotation(content)));
 }
 
-std::string ByteName(char byte) {
-  char name[8];
-  std::snprintf(name, sizeof name, "0x%02X",
-                static_cast<unsigned>(static_cast<unsigned char>(byte)));
-  return name;
-}
-
-// The UTF-8 of `content` as written (`written`) and of what it stands for (`meant`); false,
-// with an error on `line`, when the code page does not define a byte of either.
-bool ContentToUtf8(const CodePage& codePage, std::string_view content, std::size_t line,
-                   std::size_t column, std::string& written, std::string& meant,
-                   std::vector<Diagnostic>& errors) {
-  std::size_t bad = 0;
-  if (!codePage.ToUtf8(content, written, bad)) {
-    errors.push_back(
-        {line, Severity::kError,
-         "byte " + ByteName(content[bad]) + " is not defined in " + std::string(codePage.Name()),
-         column + bad});
-    return false;
+// Literal content as written, in UTF-8, with each character that a display form always shows
+// as a code shown so, for a PO file to hold.
+std::string WrittenSafely(std::string_view content, const CodePage& codePage) {
+  std::string safe;
+  for (char c : content) {
+    if (IsShownAsCode(c)) {
+      safe += '<';
+      safe += std::to_string(static_cast<unsigned char>(c));
+      safe += '>';
+    } else {
+      safe += c;
+    }
   }
-  std::string characters = DecodeNotation(content);
-  if (!codePage.ToUtf8(characters, meant, bad)) {
-    errors.push_back({line, Severity::kError,
-                      "a code stands for byte " + ByteName(characters[bad]) + ", which " +
-                          std::string(codePage.Name()) + " does not define",
-                      column});
-    return false;
-  }
-  return true;
+  return codePage.ToUtf8(safe);
 }
 
-// The message for a translation that does not convert into the code page at `offset`.
-std::string UnwritableMessage(std::string_view utf8, std::size_t offset, const CodePage& codePage) {
+// The message for a string (`what`: "translation", "msgid") that does not convert into the code
+// page at `offset`.
+std::string UnwritableMessage(std::string_view what, std::string_view utf8, std::size_t offset,
+                              const CodePage& codePage) {
   std::size_t end = offset;
   std::optional<char32_t> character = DecodeUtf8(utf8, end);
-  if (!character) return "translation is not valid UTF-8";
-  return "translation holds '" + std::string(utf8.substr(offset, end - offset)) + "' (" +
+  if (!character) return std::string(what) + " is not valid UTF-8";
+  return std::string(what) + " holds '" + std::string(utf8.substr(offset, end - offset)) + "' (" +
          CodePointName(*character) + "), which " + std::string(codePage.Name()) + " cannot hold";
 }
 
-std::string KeyName(const PoEntry& entry) {
-  std::string name = "msgid " + Quoted(entry.id);
-  if (entry.context) name += " (msgctxt " + Quoted(*entry.context) + ")";
-  return name;
+// "Text #2" without its " #2", or none when it does not end so.
+std::optional<std::string> WithoutNumber(std::string_view context) {
+  std::size_t mark = context.rfind(" #");
+  if (mark == std::string_view::npos || mark + 2 == context.size()) return std::nullopt;
+  std::string_view number = context.substr(mark + 2);
+  if (!std::all_of(number.begin(), number.end(), IsAsciiDigit)) return std::nullopt;
+  return std::string(context.substr(0, mark));
 }
+
+using PairIndices = std::vector<std::size_t>;
+
+// The pairs of a CRT or OBS file with the translations an import gives them, found by the msgid
+// a PO file gives their text, or by the text as written (the msgctxt of older exports).
+class ImportTarget {
+ public:
+  ImportTarget(const CrtDocument& document, const CodePage& codePage)
+      : pairs_(document.pairs), codePage_(codePage) {
+    std::vector<PoKey> keys = BuildPoKeys(document, codePage);
+    for (std::size_t i = 0; i < pairs_.size(); ++i) {
+      original_.push_back(pairs_[i].translation);
+      Register(i, keys[i].id);
+    }
+  }
+
+  const PairIndices* WithKey(const std::string& id) const { return Find(byKey_, id); }
+  const PairIndices* WithWrittenText(const std::string& written) const {
+    return Find(byWritten_, written);
+  }
+
+  // Gives the pairs the translation that stands for `characters`, keeping the one written where
+  // it stands for them already.
+  void Set(const PairIndices& pairs, const std::string& characters) {
+    for (std::size_t i : pairs) {
+      bool same = i < original_.size() && DecodeNotation(original_[i]) == characters;
+      pairs_[i].translation = same ? original_[i] : EncodeNotation(characters);
+    }
+  }
+
+  // Adds a pair for `text` (as written), found by `id` afterwards.
+  void Add(std::string text, const std::string& id, const std::string& characters) {
+    pairs_.push_back(CrtPair{std::move(text), EncodeNotation(characters)});
+    Register(pairs_.size() - 1, id);
+  }
+
+  // Pairs whose translation changed, and pairs added.
+  std::size_t Changed() const {
+    std::size_t changed = pairs_.size() - original_.size();
+    for (std::size_t i = 0; i < original_.size(); ++i) {
+      if (pairs_[i].translation != original_[i]) ++changed;
+    }
+    return changed;
+  }
+
+  const std::vector<CrtPair>& Pairs() const { return pairs_; }
+
+ private:
+  using Index = std::map<std::string, PairIndices>;
+
+  static const PairIndices* Find(const Index& index, const std::string& key) {
+    auto found = index.find(key);
+    return found == index.end() ? nullptr : &found->second;
+  }
+
+  void Register(std::size_t pair, const std::string& id) {
+    byKey_[id].push_back(pair);
+    byWritten_[codePage_.ToUtf8(pairs_[pair].text)].push_back(pair);
+  }
+
+  std::vector<CrtPair> pairs_;
+  std::vector<std::string> original_;  // the translations as read
+  const CodePage& codePage_;
+  Index byKey_;
+  Index byWritten_;
+};
 
 }  // namespace
 
-PoKeys BuildPoKeys(const CrtDocument& crt, const CodePage& codePage) {
-  PoKeys result;
-  std::set<KeyTuple> used;
-  for (const CrtPair& pair : crt.pairs) {
-    std::string written, id;
-    if (!ContentToUtf8(codePage, pair.text, pair.textLine, pair.textColumn, written, id,
-                       result.errors)) {
-      result.keys.emplace_back();
+std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage) {
+  std::vector<PoKey> keys;
+  keys.reserve(crt.pairs.size());
+  std::map<std::string_view, std::size_t> firstPairOfText;
+  std::set<std::string> used;
+  for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
+    const std::string& text = crt.pairs[i].text;
+    auto [first, isNew] = firstPairOfText.emplace(text, i);
+    if (!isNew) {
+      PoKey same = keys[first->second];
+      keys.push_back(std::move(same));
       continue;
     }
-    PoKey key{std::nullopt, std::move(id)};
-    if (key.id.empty() || used.contains(TupleOf(key))) {
-      key.context = written;
-      for (int number = 2; used.contains(TupleOf(key)); ++number) {
-        key.context = written + " #" + std::to_string(number);
+    if (text.empty()) {
+      keys.push_back(PoKey{"", ""});
+      continue;
+    }
+    std::string id = Displayed(text, codePage);
+    if (used.contains(id)) {
+      std::string written = WrittenSafely(text, codePage);
+      id = written;
+      for (int number = 2; used.contains(id); ++number) {
+        id = written + " #" + std::to_string(number);
       }
     }
-    used.insert(TupleOf(key));
-    result.keys.push_back(std::move(key));
+    used.insert(id);
+    keys.push_back(PoKey{std::nullopt, std::move(id)});
   }
-  return result;
+  return keys;
 }
 
 ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
@@ -93,75 +156,130 @@ ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
                       std::string_view revisionDate) {
   ExportResult result;
   result.diagnostics = crt.structureErrors;
-  PoKeys keys = BuildPoKeys(crt, codePage);
-  result.diagnostics.insert(result.diagnostics.end(), keys.errors.begin(), keys.errors.end());
+  std::vector<PoKey> keys = BuildPoKeys(crt, codePage);
   std::vector<PoEntry> entries;
+  std::vector<const CrtPair*> translatedBy;  // per entry: the pair whose translation it holds
+  std::map<std::string_view, std::size_t> entryOfText;
   for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
     const CrtPair& pair = crt.pairs[i];
-    PoEntry entry;
-    if (keys.keys[i]) {
-      entry.context = keys.keys[i]->context;
-      entry.id = keys.keys[i]->id;
+    auto [found, isNew] = entryOfText.emplace(pair.text, entries.size());
+    if (isNew) {
+      PoEntry entry;
+      entry.context = keys[i].context;
+      entry.id = keys[i].id;
+      entries.push_back(std::move(entry));
+      translatedBy.push_back(nullptr);
     }
-    std::string written;
-    ContentToUtf8(codePage, pair.translation, pair.translationLine, pair.translationColumn, written,
-                  entry.translation, result.diagnostics);
-    if (!pair.translation.empty()) ++result.translated;
-    entries.push_back(std::move(entry));
+    std::size_t entry = found->second;
+    if (pair.translation.empty()) continue;
+    if (translatedBy[entry] == nullptr) {
+      translatedBy[entry] = &pair;
+      entries[entry].translation = Displayed(pair.translation, codePage);
+      ++result.translated;
+    } else if (DecodeNotation(translatedBy[entry]->translation) !=
+               DecodeNotation(pair.translation)) {
+      result.diagnostics.push_back(
+          {pair.translationLine, Severity::kWarning,
+           "text listed again with another translation (first on line " +
+               std::to_string(translatedBy[entry]->translationLine) +
+               "); only the first one is exported"});
+    }
   }
   result.entries = entries.size();
   SortByLine(result.diagnostics);
   if (!HasErrors(result.diagnostics)) {
-    result.po = WritePo({std::string(projectName), std::string(revisionDate), language}, entries);
+    result.po = WritePo({std::string(projectName), std::string(revisionDate), language,
+                         std::string(codePage.Name())},
+                        entries);
   }
   return result;
 }
 
-ImportResult ImportPo(const CrtDocument& crt, const PoDocument& po, const CodePage& codePage,
-                      bool includeFuzzy) {
+std::optional<std::string> RecordedCodePage(const PoDocument& po) {
+  return PoHeaderField(po.header, kCodePageField);
+}
+
+ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const PoDocument& po,
+                      const CodePage& codePage, const ImportOptions& options) {
   ImportResult result;
   result.diagnostics = po.problems;
-  PoKeys keys = BuildPoKeys(crt, codePage);
-  result.crtErrors = std::move(keys.errors);
-  std::map<KeyTuple, std::size_t> pairOfKey;
-  for (std::size_t i = 0; i < keys.keys.size(); ++i) {
-    if (keys.keys[i]) pairOfKey.emplace(TupleOf(*keys.keys[i]), i);
-  }
-  std::vector<bool> changed(crt.pairs.size());
-  for (const CrtPair& pair : crt.pairs) result.translations.push_back(pair.translation);
-  auto warn = [&result](std::size_t line, std::string message) {
-    result.diagnostics.push_back({line, Severity::kWarning, std::move(message)});
+  auto report = [&result](std::size_t line, Severity severity, std::string message) {
+    result.diagnostics.push_back({line, severity, std::move(message)});
   };
+  // Without a recorded code page the file may come from an export that showed the characters
+  // themselves and told texts apart by msgctxt, the text as written.
+  const bool older = !RecordedCodePage(po);
+  ImportTarget current(crt, codePage);
+  ImportTarget kept(obsolete, codePage);
   for (const PoEntry& entry : po.entries) {
-    if (entry.fuzzy && !includeFuzzy) {
-      ++result.fuzzyLeftOut;
+    if (entry.fuzzy && !options.includeFuzzy) {
+      if (!entry.translation.empty()) ++result.fuzzyLeftOut;
       continue;
     }
     if (entry.plural) {
-      warn(entry.line, "plural entry left out: a CRT file holds one translation per text");
-      continue;
-    }
-    auto found = pairOfKey.find({entry.context, entry.id});
-    if (found == pairOfKey.end()) {
-      warn(entry.line, "not found: no text for " + KeyName(entry) + " in the CRT file");
-      ++result.notFound;
+      report(entry.line, Severity::kWarning,
+             "plural entry left out: a CRT file holds one translation per text");
+      ++result.pluralLeftOut;
       continue;
     }
     if (entry.translation.empty()) continue;
     std::string bytes;
     std::size_t bad = 0;
     if (!codePage.FromUtf8(entry.translation, bytes, bad)) {
-      result.diagnostics.push_back({entry.translationLine, Severity::kError,
-                                    UnwritableMessage(entry.translation, bad, codePage)});
+      report(entry.translationLine, Severity::kError,
+             UnwritableMessage("translation", entry.translation, bad, codePage));
       continue;
     }
-    std::size_t i = found->second;
-    if (bytes == DecodeNotation(crt.pairs[i].translation)) continue;
-    result.translations[i] = EncodeNotation(bytes);
-    changed[i] = true;
+    const std::string characters = FromDisplayForm(bytes);
+
+    ImportTarget* target = nullptr;
+    const PairIndices* pairs = nullptr;
+    auto look = [&](const PairIndices* (ImportTarget::*lookup)(const std::string&) const,
+                    const std::string& key) {
+      for (ImportTarget* each : {&current, &kept}) {
+        if (target == nullptr && (pairs = (each->*lookup)(key)) != nullptr) target = each;
+      }
+    };
+    const bool byContext = older && entry.context && !entry.id.empty();
+    if (byContext) {
+      look(&ImportTarget::WithWrittenText, *entry.context);
+      std::optional<std::string> unnumbered = WithoutNumber(*entry.context);
+      if (unnumbered) look(&ImportTarget::WithWrittenText, *unnumbered);
+    } else {
+      look(&ImportTarget::WithKey, entry.id);
+      std::string shown = ToDisplayForm(entry.id);
+      if (older && shown != entry.id) look(&ImportTarget::WithKey, shown);
+    }
+
+    if (target == &current) {
+      current.Set(*pairs, characters);
+      continue;
+    }
+    if (target != nullptr) {
+      kept.Set(*pairs, characters);
+    } else {
+      // A text the CRT file no longer holds, or never held: its translation is kept for it.
+      const std::string& id = byContext ? *entry.context : entry.id;
+      std::string text;
+      if (!codePage.FromUtf8(id, text, bad)) {
+        report(entry.line, Severity::kError,
+               UnwritableMessage(byContext ? "msgctxt" : "msgid", id, bad, codePage));
+        continue;
+      }
+      if (!byContext) text = EncodeNotation(FromDisplayForm(text));
+      kept.Add(std::move(text), id, characters);
+    }
+    report(entry.line, Severity::kWarning,
+           "not in " + options.crtName + ": kept in " + options.obsName +
+               ", where it comes back from when its text does");
+    ++result.setAside;
   }
-  result.taken = static_cast<std::size_t>(std::count(changed.begin(), changed.end(), true));
+  result.translations.reserve(crt.pairs.size());
+  for (const CrtPair& pair : current.Pairs()) result.translations.push_back(pair.translation);
+  result.taken = current.Changed();
   result.unchanged = crt.pairs.size() - result.taken;
+  result.obsolete = kept.Pairs();
+  result.obsoleteChanged = kept.Changed() > 0;
   SortByLine(result.diagnostics);
   return result;
 }

@@ -1,5 +1,10 @@
 // Trading a CRT file's translations through a PO file: the key each text gets there, the export
 // of the pairs and the import of translations back, all as pure functions of the documents.
+//
+// A PO file holds the texts as translators read them (ToDisplayForm of the characters, in
+// UTF-8), so that it holds no control character but tab, line feed and carriage return and
+// survives the tools translators use. Entries are told apart by msgid alone, since XLIFF and CSV
+// conversions drop msgctxt.
 #pragma once
 
 #include <cstddef>
@@ -19,44 +24,57 @@ struct PoKey {
   friend bool operator==(const PoKey&, const PoKey&) = default;
 };
 
-struct PoKeys {
-  std::vector<std::optional<PoKey>> keys;  // per pair; none where the text does not convert
-  std::vector<Diagnostic> errors;          // on CRT lines: bytes the code page does not define
-};
-
-// msgid: the characters the text stands for, in UTF-8. The first text with a given msgid has no
-// msgctxt; a later one gets its text as the CRT holds it (which stays the same from release to
-// release), and when that is taken too (the same text twice), " #2", " #3" and so on after it.
-// An empty msgid always gets a msgctxt, since without one it would be the PO header.
-PoKeys BuildPoKeys(const CrtDocument& crt, const CodePage& codePage);
+// The key of each pair; pairs with the same text (as written) share one. msgid: the text's
+// display form. When an earlier text took that (texts that differ only in notation, such as
+// <13,10> and <0Dh,0Ah>), the text as the CRT holds it (with the characters a display form
+// shows as codes shown so), and when that is taken too, that with " #2", " #3"... after it.
+// Only the empty text has a msgctxt (""), since an empty msgid is the PO header.
+std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage);
 
 struct ExportResult {
-  std::string po;  // empty when there is any error
-  std::size_t entries = 0;
+  std::string po;            // empty when there is any error
+  std::size_t entries = 0;   // one per text
   std::size_t translated = 0;
   std::vector<Diagnostic> diagnostics;  // on CRT lines, the structure errors among them
 };
 
-// One entry per pair, in order, with the translation decoded (empty where there is none).
+// One entry per text in the order of first appearance, with its first translation that is not
+// empty (a warning when the text is listed again with another one). The header records the
+// code page.
 ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
                       std::string_view projectName, const std::optional<std::string>& language,
                       std::string_view revisionDate);
 
-struct ImportResult {
-  std::vector<std::string> translations;  // per pair, in CRT notation; as written where unchanged
-  std::size_t taken = 0;                  // pairs whose translation changed
-  std::size_t unchanged = 0;              // the other pairs
-  std::size_t notFound = 0;               // entries that match no text
-  std::size_t fuzzyLeftOut = 0;           // fuzzy entries not taken
-  std::vector<Diagnostic> diagnostics;    // on PO lines, the PO problems among them
-  std::vector<Diagnostic> crtErrors;      // on CRT lines: texts the code page does not define
+// The code page a PO file records that it was exported for, or none.
+std::optional<std::string> RecordedCodePage(const PoDocument& po);
+
+struct ImportOptions {
+  bool includeFuzzy = false;
+  std::string crtName = "the CRT file";  // for messages
+  std::string obsName = "the OBS file";
 };
 
-// Takes each entry's translation into the pair with its key. Left out: fuzzy entries (unless
-// `includeFuzzy`), plural entries (a warning), entries that match no text (a warning), empty
-// translations. A translation the code page cannot hold is an error. A pair changes only when
-// the entry's characters differ from what its translation stands for, so importing what was
-// just exported changes nothing. The CRT must be free of structure errors; when the diagnostics
-// or crtErrors hold an error, nothing should be written.
-ImportResult ImportPo(const CrtDocument& crt, const PoDocument& po, const CodePage& codePage,
-                      bool includeFuzzy);
+struct ImportResult {
+  std::vector<std::string> translations;  // per CRT pair, in CRT notation; as written if unchanged
+  std::vector<CrtPair> obsolete;          // the OBS pairs afterwards, new ones last
+  bool obsoleteChanged = false;
+  std::size_t taken = 0;         // CRT pairs whose translation changed
+  std::size_t unchanged = 0;     // the other CRT pairs
+  std::size_t setAside = 0;      // entries whose translation is kept in the OBS
+  std::size_t fuzzyLeftOut = 0;  // fuzzy entries with a translation, not taken
+  std::size_t pluralLeftOut = 0;
+  std::vector<Diagnostic> diagnostics;  // on PO lines, the PO problems among them
+};
+
+// Takes each entry's translation into every pair of the text with its key. Left out: fuzzy
+// entries (unless `includeFuzzy`), plural entries (a warning), empty translations. An entry
+// whose text is not in the CRT is kept in the OBS: its translation replaces the one there, or
+// its text and translation are added (a warning either way), so that nothing a translator did
+// is dropped. A translation (or a new OBS text) the code page cannot hold is an error. A pair
+// changes only when the entry's characters differ from what its translation stands for, so
+// importing what was just exported changes nothing. A PO file that records no code page may
+// come from an older export, whose msgids held the characters themselves and whose msgctxt told
+// texts apart: those are understood too. Both documents must be free of structure errors; when
+// the diagnostics hold an error, nothing should be written.
+ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const PoDocument& po,
+                      const CodePage& codePage, const ImportOptions& options);

@@ -43,12 +43,12 @@ void AppendEscaped(std::string& out, std::string_view characters) {
         out += "\\v";
         break;
       default: {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32 && byte != 127) {
+        if (!IsControlCharacter(c)) {
           out += c;
         } else {
           char octal[8];
-          std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned>(byte));
+          std::snprintf(octal, sizeof octal, "\\%03o",
+                        static_cast<unsigned>(static_cast<unsigned char>(c)));
           out += octal;
         }
       }
@@ -81,10 +81,7 @@ void AppendString(std::string& out, std::string_view keyword, std::string_view v
 std::string HeaderField(std::string_view name, std::string_view value) {
   std::string field(name);
   field += ": ";
-  for (char c : value) {
-    auto byte = static_cast<unsigned char>(c);
-    field += byte < 32 || byte == 127 ? ' ' : c;
-  }
+  for (char c : value) field += IsControlCharacter(c) ? ' ' : c;
   return field + "\n";
 }
 
@@ -104,10 +101,6 @@ void AppendEntry(std::string& out, const PoEntry& entry) {
 
 // ----- Reading
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 std::string_view TrimmedLeft(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   return text;
@@ -115,13 +108,6 @@ std::string_view TrimmedLeft(std::string_view text) {
 
 int OctalDigit(char c) {
   return c >= '0' && c <= '7' ? c - '0' : -1;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // The charset a header's Content-Type names, or none.
@@ -134,27 +120,14 @@ std::optional<std::string> HeaderCharset(std::string_view header) {
   return std::string(header.substr(0, end));
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
 class PoReader {
  public:
   PoDocument Read(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
     std::size_t number = 0;
-    while (!bytes.empty()) {
-      std::size_t lineFeed = bytes.find('\n');
-      std::string_view line = bytes.substr(0, lineFeed);
-      bytes.remove_prefix(lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      ReadLine(line, ++number);
-    }
+    while (!bytes.empty()) ReadLine(TakeLine(bytes), ++number);
     EndEntry();
+    if (header_) document_.header = header_->translation;
     CheckEncoding();
     SortByLine(document_.problems);
     return std::move(document_);
@@ -372,8 +345,8 @@ class PoReader {
       }
     } else if (c == 'x') {
       ++end;
-      while (end < text.size() && HexDigit(text[end]) >= 0 && code <= 0xFF) {
-        code = code * 16 + static_cast<unsigned>(HexDigit(text[end++]));
+      while (end < text.size() && HexDigitValue(text[end]) < 16 && code <= 0xFF) {
+        code = code * 16 + HexDigitValue(text[end++]);
       }
       if (end == at + 2) return BadEscape(text.substr(at, 2), number);
     } else {
@@ -419,8 +392,8 @@ class PoReader {
     bool ascii = false;
     if (header_) {
       std::optional<std::string> charset = HeaderCharset(header_->translation);
-      ascii = charset && SameIgnoringCase(*charset, "ASCII");
-      if (charset && !ascii && !SameIgnoringCase(*charset, "UTF-8") && *charset != "CHARSET") {
+      ascii = charset && SameIgnoringAsciiCase(*charset, "ASCII");
+      if (charset && !ascii && !SameIgnoringAsciiCase(*charset, "UTF-8") && *charset != "CHARSET") {
         Problem(header_->line,
                 "the header declares charset " + Quoted(*charset) +
                     "; only UTF-8 files are read (msgconv --to-code=UTF-8 converts)");
@@ -457,6 +430,20 @@ class PoReader {
 
 }  // namespace
 
+std::optional<std::string> PoHeaderField(std::string_view header, std::string_view name) {
+  while (!header.empty()) {
+    std::string_view line = TakeLine(header);
+    std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || !SameIgnoringAsciiCase(line.substr(0, colon), name)) {
+      continue;
+    }
+    std::string_view value = TrimmedLeft(line.substr(colon + 1));
+    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+    return std::string(value);
+  }
+  return std::nullopt;
+}
+
 PoDocument ReadPo(std::string_view bytes) {
   return PoReader().Read(bytes);
 }
@@ -470,6 +457,7 @@ std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries)
       "MIME-Version: 1.0\n"
       "Content-Type: text/plain; charset=UTF-8\n"
       "Content-Transfer-Encoding: 8bit\n";
+  if (!header.codePage.empty()) fields += HeaderField(kCodePageField, header.codePage);
   std::string out;
   AppendString(out, "msgid", "");
   AppendString(out, "msgstr", fields);

@@ -25,6 +25,7 @@ struct PoEntry {
 struct PoDocument {
   std::vector<PoEntry> entries;  // in file order; neither the header nor obsolete entries
   std::vector<Diagnostic> problems;
+  std::string header;  // the header entry's msgstr: "Name: value" lines; empty without one
 };
 
 // Accepts comments of every kind, flags, msgctxt, strings continued over several lines, every
@@ -35,10 +36,18 @@ struct PoDocument {
 // charset other than UTF-8 (or the template's CHARSET, or ASCII).
 PoDocument ReadPo(std::string_view bytes);
 
+// The value of a header field, blanks around it taken off; the name is matched in any letter
+// case. None when the header has no such field.
+std::optional<std::string> PoHeaderField(std::string_view header, std::string_view name);
+
+// The header field that records the code page of the CRT file a PO file was exported from.
+constexpr std::string_view kCodePageField = "X-Quotex-Code-Page";
+
 struct PoHeader {
   std::string projectName;   // Project-Id-Version
   std::string revisionDate;  // PO-Revision-Date, e.g. "2024-05-01 12:00+0000"
   std::optional<std::string> language;
+  std::string codePage;  // the kCodePageField, last; left out when empty
 };
 
 // A UTF-8 PO file with LF line ends: the header entry, then one entry per element, separated by

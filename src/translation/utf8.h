@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // The character whose sequence starts at `at`, and `at` moved past it; none (and `at`
 // unchanged) when no valid sequence starts there.
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& at);

@@ -7,10 +7,14 @@
 
 namespace {
 
+CodePage Cp1252() {
+  return *CodePage::Named("cp1252");
+}
+
 // "LINE[:COLUMN]: error|warning: MESSAGE" per diagnostic.
-std::vector<std::string> Check(const std::string& crtFile) {
+std::vector<std::string> Check(const std::string& crtFile, const CodePage& codePage = Cp1252()) {
   std::vector<std::string> lines;
-  for (const Diagnostic& diagnostic : CheckCrt(ReadCrt(crtFile)).diagnostics) {
+  for (const Diagnostic& diagnostic : CheckCrt(ReadCrt(crtFile), codePage).diagnostics) {
     lines.push_back(FormatDiagnostic("", diagnostic).substr(1));
   }
   return lines;
@@ -26,7 +30,7 @@ std::string Crt(const std::vector<std::pair<std::string, std::string>>& pairs) {
 
 TEST(CheckTest, CountsTextsAndTranslations) {
   CheckResult result =
-      CheckCrt(ReadCrt(Crt({{"&OK", "&OK"}, {"Cancel", ""}, {"Save", "Sichern"}})));
+      CheckCrt(ReadCrt(Crt({{"&OK", "&OK"}, {"Cancel", ""}, {"Save", "Sichern"}})), Cp1252());
   EXPECT_EQ(result.diagnostics.size(), 0u);
   EXPECT_EQ(result.texts, 3u);
   EXPECT_EQ(result.translated, 2u);
@@ -37,7 +41,7 @@ TEST(CheckTest, ReportsTheCountAndTheStructure) {
       Check("L GROUP\nItems USHORT(2)\n PSTRING('a')\n PSTRING('b')\n END\n"),
       std::vector<std::string>{"2: error: Items count 2 differs from the 1 texts of the group"});
   EXPECT_EQ(Check("L GROUP\n PSTRING('a')\n PSTRING('b')\n END\n"),
-            std::vector<std::string>{"1: error: no Items USHORT(n) line; the group holds 1 texts"});
+            std::vector<std::string>{"1: error: no Items USHORT(n) line; the group holds 1 text"});
   EXPECT_EQ(Check("L GROUP\nItems USHORT(1)\n PSTRING('a')\n PSTRING('b')\n"),
             std::vector<std::string>{"4: error: no END line at the end of the group"});
 }
@@ -99,6 +103,23 @@ TEST(CheckTest, WarnsOfATextListedTwiceAndKeepsLineOrder) {
                 "7: warning: text listed twice (first on line 3); only the first one's "
                 "translation is found",
             }));
+}
+
+// Bytes that read as UTF-8 for a character the code page holds: a file saved in the wrong
+// encoding. Single high bytes, and pairs that would stand for characters the code page lacks
+// (Ukrainian "Ці" in cp1251 reads as U+05B3), are ordinary text.
+TEST(CheckTest, WarnsOfTextsThatLookSavedAsUtf8) {
+  EXPECT_EQ(Check(Crt({{"Caf\xE9 cr\xE8me", "Caf\xC3\xA9 \xC3\xA9"}, {"Gr\xC3\xBC\xC3\x9F", ""}})),
+            (std::vector<std::string>{
+                "4:25: warning: translation looks like UTF-8 ('Ã©' would be 'é'); save the file in "
+                "its code page",
+                "5:21: warning: text looks like UTF-8 ('Ã¼' would be 'ü'); save the file in its "
+                "code page",
+            }));
+  EXPECT_EQ(Check(Crt({{"\xD6ffnen \xC4\xD6 \xC3", "\xC3\x28 \xE9t\xE9"}})),
+            std::vector<std::string>{});
+  EXPECT_EQ(Check(Crt({{"\xD6\xB3", "\xD6\xB3"}}), *CodePage::Named("cp1251")),
+            std::vector<std::string>{});
 }
 
 TEST(DiagnosticTest, FormatsAsCompilersDo) {

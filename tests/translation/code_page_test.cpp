@@ -97,8 +97,9 @@ TEST(CodePageTest, TablesAreTheSameOnEveryPlatform) {
   }
 }
 
-// Each defined byte stands for its own character, so converting back gives the same bytes.
-TEST(CodePageTest, ConvertsEveryDefinedByteBothWays) {
+// Each defined byte stands for its own character (an undefined one for its private-use one), so
+// converting back gives the same bytes.
+TEST(CodePageTest, ConvertsEveryByteBothWays) {
   for (const char* name : kAllCodePages) {
     CodePage codePage = Named(name);
     std::string bytes;
@@ -110,32 +111,41 @@ TEST(CodePageTest, ConvertsEveryDefinedByteBothWays) {
         EXPECT_EQ(*character, byte) << name;
       }
       EXPECT_TRUE(characters.insert(*character).second) << name << " " << byte;
-      bytes += static_cast<char>(byte);
     }
-    std::string utf8, back;
+    for (unsigned byte = 0; byte < 256; ++byte) bytes += static_cast<char>(byte);
+    std::string back;
     std::size_t bad = 0;
-    ASSERT_TRUE(codePage.ToUtf8(bytes, utf8, bad)) << name;
-    ASSERT_TRUE(codePage.FromUtf8(utf8, back, bad)) << name;
+    ASSERT_TRUE(codePage.FromUtf8(codePage.ToUtf8(bytes), back, bad)) << name;
     EXPECT_EQ(back, bytes) << name;
   }
 }
 
+// A byte the code page leaves undefined travels as U+F700 + byte and comes back; U+F7xx of a
+// defined byte is a character like any other that the code page cannot hold.
+TEST(CodePageTest, ConvertsUndefinedBytesThroughPrivateUseCharacters) {
+  CodePage cp1252 = Named("cp1252");
+  EXPECT_EQ(cp1252.ToUtf8("<\x81\x8D\x8F\x90\x9D\xE9>"),
+            "<\uF781\uF78D\uF78F\uF790\uF79D\u00E9>");
+  std::string bytes;
+  std::size_t bad = 0;
+  ASSERT_TRUE(cp1252.FromUtf8("\uF781\uF79D", bytes, bad));
+  EXPECT_EQ(bytes, "\x81\x9D");
+  EXPECT_FALSE(cp1252.FromUtf8("a\uF7E9", bytes, bad));
+  EXPECT_EQ(bad, 1u);
+}
+
 TEST(CodePageTest, ConvertsTextAndFindsWhatDoesNotConvert) {
   CodePage cp1252 = Named("cp1252");
-  std::string utf8, bytes;
+  std::string bytes;
   std::size_t bad = 99;
-  EXPECT_TRUE(
-      cp1252.ToUtf8("Gr\xFC\xDF"
-                    "e \x80",
-                    utf8, bad));
-  EXPECT_EQ(utf8, "Grüße €");
+  EXPECT_EQ(cp1252.ToUtf8("Gr\xFC\xDF"
+                          "e \x80"),
+            "Grüße €");
   EXPECT_TRUE(cp1252.FromUtf8("Grüße €", bytes, bad));
   EXPECT_EQ(bytes,
             "Gr\xFC\xDF"
             "e \x80");
 
-  EXPECT_FALSE(cp1252.ToUtf8("ab\x81", utf8, bad));
-  EXPECT_EQ(bad, 2u);
   EXPECT_FALSE(cp1252.FromUtf8("Ça ć", bytes, bad));  // ć is not in cp1252
   EXPECT_EQ(bad, 4u);
   EXPECT_FALSE(cp1252.FromUtf8("ab\xC3(", bytes, bad));

@@ -30,6 +30,9 @@ TEST(NotationTest, DecodesWellFormedContent) {
       {"a>b}c", "a>b}c"},
       {"\xE9t\xE9", "\xE9t\xE9"},
       {"a{999}", std::string(999, 'a')},
+      {"a<0>b", "a\0b"s},
+      {"<13,0h,10>", "\r\0\n"s},
+      {"<<0>", "<0>"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeNotation(c.content), c.characters) << c.content;
@@ -73,13 +76,6 @@ TEST(NotationTest, KeepsMalformedContentAsWrittenAndSaysWhatAndWhere) {
   }
 }
 
-// A NUL cannot travel on, so a code group standing for one is not decoded; it is well formed.
-TEST(NotationTest, KeepsCodeGroupsHoldingZeroAsWritten) {
-  EXPECT_EQ(DecodeNotation("a<0>b"), "a<0>b");
-  EXPECT_EQ(DecodeNotation("<13,0h,10>"), "<13,0h,10>");
-  EXPECT_EQ(FindNotationProblem("a<0>b"), std::nullopt);
-}
-
 TEST(NotationTest, Encodes) {
   const struct {
     std::string characters, content;
@@ -92,7 +88,7 @@ TEST(NotationTest, Encodes) {
       {"\r{5}", "<13>{{5}"},
       {"\xE9\xFF", "\xE9\xFF"},
       {"a\0b"s, "a<0>b"},
-      {"\r\0\n"s, "<13><0><10>"},
+      {"\r\0\n"s, "<13,0,10>"},
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(EncodeNotation(c.characters), c.content) << c.content;
@@ -100,22 +96,53 @@ TEST(NotationTest, Encodes) {
 
 // Strings weighted towards the characters the notation treats specially.
 std::string RandomCharacters(std::mt19937& random) {
-  static const std::string special = "'<>{},0123456789hH\t\r\n\x7F\x1A";
+  static const std::string special = "'<<>{},0123456789hH\t\r\n\x7F\x1A\\\0"s;
   std::string characters(random() % 24, ' ');
   for (char& c : characters) {
-    c = random() % 2 == 0 ? special[random() % special.size()]
-                          : static_cast<char>(1 + random() % 255);
+    c = random() % 2 == 0 ? special[random() % special.size()] : static_cast<char>(random());
   }
   return characters;
 }
 
-TEST(NotationTest, DecodingUndoesEncodingForEveryStringWithoutNul) {
+TEST(NotationTest, DecodingUndoesEncodingForEveryString) {
   std::mt19937 random(20240501);
   for (int i = 0; i < 100000; ++i) {
     std::string characters = RandomCharacters(random);
     std::string content = EncodeNotation(characters);
     ASSERT_EQ(DecodeNotation(content), characters) << content;
     ASSERT_EQ(FindNotationProblem(content), std::nullopt) << content;
+    std::string shown = ToDisplayForm(characters);
+    ASSERT_EQ(FromDisplayForm(shown), characters) << shown;
+    for (char c : shown) ASSERT_FALSE(IsShownAsCode(c)) << shown;
+  }
+}
+
+// CRT content, the display form of what it stands for, and what a display form typed so stands
+// for when it is read back (the content's characters unless given).
+TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
+  const struct {
+    std::string content, shown, readAs = "=";
+  } cases[] = {
+      {"It''s <13,10>done<9>", "It's \r\ndone\t"},
+      {"<7>a<8,12><27,91>m<127>", "<7>a<8,12,27,91>m<127>"},
+      {"<0>", "<0>"},
+      {"<<0>", "<<0>"},
+      {"<<65> <<0Dh,10> a << b <<new> <<", "<<65> <<0Dh,10> a << b <new> <"},
+      {"<<<<65>", "<<<65>"},
+      {"<<256> <<1,> <<7 x", "<256> <1,> <7 x"},
+      {"<<<7>", "<60,7>"},
+      {"<<<<<7>", "<60,60,7>"},
+      {"<<12<7>", "<12<7>"},
+      {"C:\\Temp", "C:<92>Temp"},
+      {"<1,81H>\x81", "<1>\x81\x81"},
+      {"-{3}", "---"},
+      {"", "<0Dh,0AH> <<13>", "\r\n <13>"},  // as a translator may type it
+      {"", "<<<<13>", "<<<13>"},
+  };
+  for (const auto& c : cases) {
+    std::string characters = DecodeNotation(c.content);
+    if (!c.content.empty()) EXPECT_EQ(ToDisplayForm(characters), c.shown) << c.content;
+    EXPECT_EQ(FromDisplayForm(c.shown), c.readAs == "=" ? characters : c.readAs) << c.shown;
   }
 }
 

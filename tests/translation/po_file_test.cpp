@@ -45,7 +45,7 @@ std::vector<std::string> ProblemsOf(const PoDocument& po) {
   return problems;
 }
 
-const PoHeader kHeader{"TEXTS", "2024-05-01 12:00+0000", "de"};
+const PoHeader kHeader{"TEXTS", "2024-05-01 12:00+0000", "de", "cp1252"};
 
 TEST(PoFileTest, WritesAHeaderAndEntriesAsGettextDoes) {
   PoEntry fuzzy = Entry("Cancel", "Abbrechen");
@@ -68,6 +68,7 @@ TEST(PoFileTest, WritesAHeaderAndEntriesAsGettextDoes) {
             "\"MIME-Version: 1.0\\n\"\n"
             "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
             "\"Content-Transfer-Encoding: 8bit\\n\"\n"
+            "\"X-Quotex-Code-Page: cp1252\\n\"\n"
             "\n"
             "msgid \"&OK\"\n"
             "msgstr \"\"\n"
@@ -105,6 +106,7 @@ TEST(PoFileTest, ReadsWhatEditorsWrite) {
       "msgid \"\"\r\n"
       "msgstr \"\"\r\n"
       "\"Content-Type: text/plain; charset=utf-8\\n\"\r\n"
+      "\"x-quotex-code-page:  cp850 \\n\"\r\n"
       "\r\n"
       "#. a comment for translators\n"
       "#: form.clw:12 form.clw:40\n"
@@ -136,8 +138,11 @@ TEST(PoFileTest, ReadsWhatEditorsWrite) {
                                        "\a\b\t\n\v\f\r\\\"'?ABC\x07=\xC3\xA9\xC3\xA9\xC3\xA9",
                                        "%d file=%d Datei plural %d files/%d Datei/%d Dateien",
                                    }));
-  EXPECT_EQ(po.entries[1].line, 14u);  // of its msgid
-  EXPECT_EQ(po.entries[1].translationLine, 15u);
+  EXPECT_EQ(po.entries[1].line, 15u);  // of its msgid
+  EXPECT_EQ(po.entries[1].translationLine, 16u);
+  EXPECT_EQ(PoHeaderField(po.header, "X-Quotex-Code-Page"), "cp850");
+  EXPECT_EQ(PoHeaderField(po.header, "Content-Type"), "text/plain; charset=utf-8");
+  EXPECT_EQ(PoHeaderField(po.header, "Language"), std::nullopt);
 }
 
 TEST(PoFileTest, ReportsWhatTheFormatDoesNotAllow) {

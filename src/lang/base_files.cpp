@@ -9,8 +9,12 @@
 #include <system_error>
 
 #include "common/ascii.h"
+#include "common/failure.h"
+#include "lang/file_set.h"
 #include "lang/lang_error.h"
+#include "output/outputs.h"
 #include "platform/platform.h"
+#include "translation/check.h"
 
 std::string ProjectName(std::string_view base) {
   std::string name(base);
@@ -46,38 +50,81 @@ bool ReadFileIfPresent(const std::string& name, std::string& bytes) {
 
 std::string ReadExistingFile(const std::string& name) {
   std::string bytes;
-  if (!ReadFileIfPresent(name, bytes)) {
-    throw LangError(name, std::string("cannot read: ") + std::strerror(ENOENT));
-  }
+  if (!ReadFileIfPresent(name, bytes)) FailToRead(name, ENOENT);
   return bytes;
 }
 
-CrtDocument ReadTranslatedFile(const std::string& name) {
+BaseFiles::BaseFiles(std::string_view base)
+    : crt(OutputFileName(base, "CRT")),
+      bas(OutputFileName(base, "BAS")),
+      lst(OutputFileName(base, "LST")),
+      obs(OutputFileName(base, "OBS")),
+      po(OutputFileName(base, "po")),
+      journal(OutputFileName(base, "quotex-journal")) {}
+
+std::string BaseNameProblem(std::string_view base) {
+  std::string_view name = base.substr(DirectoryPartLength(std::string(base).c_str()));
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  std::string extension(name.substr(dot + 1));
+  UpperCaseAscii(extension.data());
+  for (const char* own : {"CRT", "BAS", "LST", "OBS"}) {
+    if (extension == own) {
+      return "BASE names the files without their extension: '" + std::string(base) +
+             "' would stand for " + OutputFileName(base, own) + "; give '" +
+             std::string(base.substr(0, base.size() - name.size() + dot)) + "'";
+    }
+  }
+  return {};
+}
+
+void RecoverBase(const BaseFiles& files) {
+  std::string done = RecoverFiles(files.journal, files.Replaceable());
+  if (!done.empty()) std::fprintf(stderr, "%s: note: %s\n", files.crt.c_str(), done.c_str());
+}
+
+CrtDocument ReadTranslatedFile(const std::string& name, bool required) {
   std::string bytes;
-  if (!ReadFileIfPresent(name, bytes)) return CrtDocument{};
+  if (!ReadFileIfPresent(name, bytes)) {
+    if (required) FailToRead(name, ENOENT);
+    return CrtDocument{};
+  }
   CrtDocument document = ReadCrt(bytes);
-  if (document.structureErrors.empty()) return document;
-  for (const Diagnostic& error : document.structureErrors) PrintDiagnostic(name, error);
-  throw LangError(name, "not read as a LANGUAGE GROUP declaration; nothing was changed");
+  std::vector<Diagnostic> errors = PairingErrors(document);
+  if (errors.empty()) return document;
+  for (const Diagnostic& error : errors) PrintDiagnostic(name, error);
+  throw LangError(name,
+                  "its pairs cannot be taken as they stand; nothing was changed ('quotex-lang "
+                  "check' lists every problem of the file)");
 }
 
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic) {
   std::fprintf(stderr, "%s\n", FormatDiagnostic(file, diagnostic).c_str());
 }
 
-std::string LastErrorText() {
-  return std::strerror(errno != 0 ? errno : EIO);
-}
-
 void OpenOutput(TextFile& file, const std::string& sibling, const std::string& finalName) {
   errno = 0;
   file.Open(sibling.c_str(), "wt");
-  if (!file.IsOpen()) throw LangError(finalName, "cannot write: " + LastErrorText());
+  if (!file.IsOpen()) throw LangError(finalName, "cannot write: " + LastSystemError());
 }
 
 void CloseOutput(TextFile& file, const std::string& finalName) {
   errno = 0;
-  if (!file.Close()) throw LangError(finalName, "cannot write: " + LastErrorText());
+  if (!file.Close()) throw LangError(finalName, "cannot write: " + LastSystemError());
+}
+
+void WritePairs(const std::string& staged, const std::string& finalName,
+                const std::vector<CrtPair>& pairs, const CrtHeader& header) {
+  TextFile file;
+  OpenOutput(file, staged, finalName);
+  try {
+    WriteCrtHeader(file, pairs.size(), header);
+    for (const CrtPair& pair : pairs) WriteCrtPair(file, pair.text, pair.translation);
+    WriteCrtEnd(file);
+  } catch (const Failure&) {
+    throw LangError(finalName, "cannot write: " + LastSystemError());
+  }
+  CloseOutput(file, finalName);
 }
 
 void PrintSummary(const std::string& line) {

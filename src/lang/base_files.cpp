@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -75,6 +76,39 @@ std::string BaseNameProblem(std::string_view base) {
              std::string(base.substr(0, base.size() - name.size() + dot)) + "'";
     }
   }
+  return {};
+}
+
+namespace {
+
+// Whether two names reach the same file: the same existing file, or the same path after links
+// are followed, letters in either case (they name one file on Windows, and two names that
+// differ only so would confuse anyone elsewhere).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::optional<FileIdentity> identityA = IdentityOf(a.c_str());
+  std::optional<FileIdentity> identityB = IdentityOf(b.c_str());
+  if (identityA && identityB) return *identityA == *identityB;
+  auto path = [](const std::string& name) {
+    std::error_code error;
+    std::string path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error).string();
+    UpperCaseAscii(path.data());
+    return path;
+  };
+  return path(a) == path(b);
+}
+
+}  // namespace
+
+std::string OwnFileProblem(const std::string& output, std::string_view base) {
+  if (output.empty()) return {};
+  const BaseFiles files(base);
+  for (const std::string* own : {&files.crt, &files.bas, &files.lst, &files.obs}) {
+    if (SameFile(output, *own)) {
+      return "'" + output + "' is " + *own + ", one of the files of '" + std::string(base) +
+             "'; name a PO file, such as " + files.po;
+    }
+  }
+  if (IsOwnWorkFile(output)) return "'" + output + "' is a name quotex-lang keeps for its own files";
   return {};
 }
 

@@ -30,6 +30,10 @@ struct BaseFiles {
 // their extension, so "de.crt" would stand for DE.CRT.CRT.
 std::string BaseNameProblem(std::string_view base);
 
+// What is wrong with writing `output` for a command on `base`, or nothing: it must be none of
+// the base's CRT, BAS, LST and OBS files, nor a file of quotex-lang's own making.
+std::string OwnFileProblem(const std::string& output, std::string_view base);
+
 // Brings the base's files to a state a command left complete before a command reads them (see
 // RecoverFiles), and says on standard error what it did.
 void RecoverBase(const BaseFiles& files);

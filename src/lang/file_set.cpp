@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -80,13 +81,25 @@ bool Undo(const FileChange& change) {
   return done;
 }
 
+// Syncs each directory that holds a changed file once; the name of the first file whose
+// directory could not be synced, or nothing.
+const FileChange* SyncDirectories(const std::vector<FileChange>& changes) {
+  std::vector<std::string> synced;
+  for (const FileChange& change : changes) {
+    std::string directory(change.target, 0, DirectoryPartLength(change.target.c_str()));
+    if (std::find(synced.begin(), synced.end(), directory) != synced.end()) continue;
+    if (!SyncDirectoryOf(change.target.c_str())) return &change;
+    synced.push_back(directory);
+  }
+  return nullptr;
+}
+
 bool UndoAll(const std::vector<FileChange>& changes) {
   bool done = true;
   for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
     done = Undo(*change) && done;
   }
-  for (const FileChange& change : changes) done = SyncDirectoryOf(change.target.c_str()) && done;
-  return done;
+  return SyncDirectories(changes) == nullptr && done;
 }
 
 // The journal as it is written: a header, one line per change, and a last line that tells a
@@ -208,8 +221,8 @@ void FileSet::Commit() {
   }
   try {
     for (const FileChange& change : changes_) Apply(change);
-    for (const FileChange& change : changes_) {
-      if (!SyncDirectoryOf(change.target.c_str())) throw Failed(change.finalName, "cannot replace it");
+    if (const FileChange* unsynced = SyncDirectories(changes_)) {
+      throw Failed(unsynced->finalName, "cannot write the directory that holds it");
     }
     if (!RemoveFile(journal_.c_str())) {
       throw Failed(what_, "cannot remove the journal '" + journal_ + "'");
@@ -271,15 +284,17 @@ void FileSet::Apply(const FileChange& change) {
 }
 
 void FileSet::RemoveOldNames() {
+  std::optional<LangError> failure;
   for (const FileChange& change : changes_) {
     std::string oldName = change.OldName();
-    if (Exists(oldName) && !RemoveFile(oldName.c_str())) {
-      throw LangError(change.finalName, "replaced, but its old copy '" + oldName +
+    if (Exists(oldName) && !RemoveFile(oldName.c_str()) && !failure) {
+      failure.emplace(change.finalName, "replaced, but its old copy '" + oldName +
                                             "' cannot be removed: " + LastSystemError() +
                                             "; the next quotex-lang command on these files "
                                             "removes it");
     }
   }
+  if (failure) throw *failure;
 }
 
 std::string RecoverFiles(const std::string& journal, const std::vector<std::string>& finalNames) {

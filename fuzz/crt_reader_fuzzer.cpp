@@ -1,6 +1,7 @@
 // Fuzzes ReadCrt (and the check over what it reads) with arbitrary bytes. Whatever reads as the
 // group's lines must write back through the output writer to a file that reads as the same
-// pairs.
+// pairs, and whatever a command takes as it stands must export to a PO file that imports back
+// without a change, whatever bytes the code page leaves undefined.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "scan/text_file.h"
 #include "translation/check.h"
 #include "translation/crt_reader.h"
+#include "translation/po_exchange.h"
 
 namespace {
 
@@ -40,7 +42,8 @@ std::string WrittenBack(const CrtDocument& crt) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CrtDocument crt = ReadCrt(std::string_view(reinterpret_cast<const char*>(data), size));
   CheckLines(crt);
-  CheckResult check = CheckCrt(crt);
+  const CodePage codePage = *CodePage::Named("cp1252");
+  CheckResult check = CheckCrt(crt, codePage);
   FUZZ_CHECK(check.texts == crt.pairs.size() && check.translated <= check.texts);
   if (!crt.structureErrors.empty()) return 0;
 
@@ -52,5 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(again.pairs[i].text == crt.pairs[i].text);
     FUZZ_CHECK(again.pairs[i].translation == crt.pairs[i].translation);
   }
+  if (!PairingErrors(crt).empty()) return 0;
+
+  ExportResult exported = ExportPo(crt, codePage, "FUZZ", "de", "2024-05-01 12:00+0000");
+  FUZZ_CHECK(!HasErrors(exported.diagnostics));
+  ImportResult imported = ImportPo(crt, CrtDocument{}, ReadPo(exported.po), codePage, {});
+  FUZZ_CHECK(imported.diagnostics.empty());
+  FUZZ_CHECK(imported.taken == 0 && imported.setAside == 0 && !imported.obsoleteChanged);
   return 0;
 }

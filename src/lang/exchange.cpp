@@ -12,6 +12,7 @@
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "output/outputs.h"
+#include "platform/platform.h"
 #include "scan/text_file.h"
 #include "translation/check.h"
 #include "translation/code_page.h"
@@ -67,14 +68,14 @@ std::string Percentage(std::size_t part, std::size_t whole) {
 }
 
 // Writes `bytes` as the whole of `name`, replacing it only once it is completely written.
-void ReplaceFile(const std::string& name, std::string_view bytes) {
-  FileSet set;
-  std::string sibling = set.Stage(name);
-  std::FILE* file = std::fopen(sibling.c_str(), "wb");
-  if (file == nullptr) throw LangError(name, "cannot write: " + LastErrorText());
+void ReplaceFile(const std::string& name, std::string_view bytes, const BaseFiles& files) {
+  FileSet set(files.journal, name);
+  std::string staged = set.Stage(name);
+  std::FILE* file = std::fopen(staged.c_str(), "wb");
+  if (file == nullptr) throw LangError(name, "cannot write: " + LastSystemError());
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   written = std::fclose(file) == 0 && written;
-  if (!written) throw LangError(name, "cannot write: " + LastErrorText());
+  if (!written) throw LangError(name, "cannot write: " + LastSystemError());
   set.Commit();
 }
 
@@ -103,58 +104,45 @@ std::string BasTextOf(std::string_view crtText, std::string_view oldLine) {
 // The text of each pair as the BAS file shows it. It differs from the CRT file's only where
 // quotex wrote a tab for a text's first "<9>" (a "~" in the BAS file), which the CRT file alone
 // cannot tell from a tab of the source; so the old BAS line is taken where it agrees.
-std::vector<std::string> BasTexts(const CrtDocument& crt, std::string_view oldBas) {
+std::vector<std::string> BasTexts(const std::vector<CrtPair>& pairs, std::string_view oldBas) {
   std::vector<std::string> texts;
-  for (const CrtPair& pair : crt.pairs) {
+  for (const CrtPair& pair : pairs) {
     texts.push_back(BasTextOf(pair.text, TakeLine(oldBas)));
   }
   return texts;
 }
 
-struct ImportedFiles {
-  std::string crt, bas, obs;
-};
-
-void WriteObsolete(const std::string& sibling, const std::string& name,
-                   const std::vector<CrtPair>& obsolete) {
-  TextFile file;
-  OpenOutput(file, sibling, name);
+// Writes the BAS file to match the CRT file's pairs.
+void WriteBas(const std::string& staged, const std::string& basName,
+              const std::vector<CrtPair>& pairs) {
+  std::string oldBas;
+  ReadFileIfPresent(basName, oldBas);
+  std::vector<std::string> basTexts = BasTexts(pairs, oldBas);
+  TextFile bas;
+  OpenOutput(bas, staged, basName);
   try {
-    WriteCrtHeader(file, obsolete.size());
-    for (const CrtPair& pair : obsolete) WriteCrtPair(file, pair.text, pair.translation);
-    WriteCrtEnd(file);
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      WriteBasPair(bas, basTexts[i], pairs[i].translation);
+    }
   } catch (const Failure&) {
-    throw LangError(name, "cannot write: " + LastErrorText());
+    throw LangError(basName, "cannot write: " + LastSystemError());
   }
-  CloseOutput(file, name);
+  CloseOutput(bas, basName);
 }
 
 // Writes what the import changed, replacing the files together: the CRT file with its new
 // translations and the BAS file to match, and the obsolete texts.
-void WriteImported(const CrtDocument& crt, const ImportResult& result,
-                   const ImportedFiles& files) {
-  FileSet set;
-  if (result.obsoleteChanged) WriteObsolete(set.Stage(files.obs), files.obs, result.obsolete);
+void WriteImported(const CrtDocument& crt, const CrtDocument& obsolete,
+                   const ImportResult& result, const BaseFiles& files) {
+  FileSet set(files.journal, files.crt);
+  if (result.obsoleteChanged) {
+    WritePairs(set.Stage(files.obs), files.obs, result.obsolete, obsolete.header);
+  }
   if (result.taken > 0) {
-    std::string oldBas;
-    ReadFileIfPresent(files.bas, oldBas);
-    std::vector<std::string> basTexts = BasTexts(crt, oldBas);
-    TextFile bas;
-    TextFile crtFile;
-    OpenOutput(bas, set.Stage(files.bas), files.bas);
-    OpenOutput(crtFile, set.Stage(files.crt), files.crt);
-    try {
-      WriteCrtHeader(crtFile, crt.pairs.size());
-      for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
-        WriteBasPair(bas, basTexts[i], result.translations[i]);
-        WriteCrtPair(crtFile, crt.pairs[i].text, result.translations[i]);
-      }
-      WriteCrtEnd(crtFile);
-    } catch (const Failure&) {
-      throw LangError(files.crt, "cannot write it or its BAS file: " + LastErrorText());
-    }
-    CloseOutput(bas, files.bas);
-    CloseOutput(crtFile, files.crt);
+    std::vector<CrtPair> pairs = crt.pairs;
+    for (std::size_t i = 0; i < pairs.size(); ++i) pairs[i].translation = result.translations[i];
+    WriteBas(set.Stage(files.bas), files.bas, pairs);
+    WritePairs(set.Stage(files.crt), files.crt, pairs, crt.header);
   }
   set.Commit();
 }
@@ -168,7 +156,9 @@ std::string LeftOut(std::size_t count, std::string_view what) {
 
 int RunCheck(const CheckRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
-  std::string name = OutputFileName(request.base, "CRT");
+  const BaseFiles files(request.base);
+  RecoverBase(files);
+  const std::string& name = files.crt;
   CheckResult result = CheckCrt(ReadCrt(ReadExistingFile(name)), codePage);
   bool errors = Report(name, result.diagnostics);
   PrintSummary(name + ": " + Counted(result.texts, "text") + ", " +
@@ -179,31 +169,33 @@ int RunCheck(const CheckRequest& request) {
 
 int RunExport(const ExportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
-  std::string crtName = OutputFileName(request.base, "CRT");
-  CrtDocument crt = ReadRequiredTranslatedFile(crtName);
-  std::string poName = request.output.empty() ? OutputFileName(request.base, "po") : request.output;
+  const BaseFiles files(request.base);
+  RecoverBase(files);
+  const std::string& crtName = files.crt;
+  CrtDocument crt = ReadTranslatedFile(crtName, true);
+  std::string poName = request.output.empty() ? files.po : request.output;
   std::optional<std::string> language;
   if (!request.language.empty()) language = request.language;
   ExportResult result =
       ExportPo(crt, codePage, ProjectName(request.base), language, ModificationTime(crtName));
   if (Report(crtName, result.diagnostics)) return 1;
-  ReplaceFile(poName, result.po);
+  ReplaceFile(poName, result.po, files);
   PrintSummary(poName + ": " + Counted(result.entries, "text") + ", " +
                std::to_string(result.translated) + " translated");
   return 0;
 }
 
 int RunImport(const ImportRequest& request) {
+  const BaseFiles files(request.base);
+  RecoverBase(files);
   PoDocument po = ReadPo(ReadExistingFile(request.poFile));
   CodePage codePage = ImportCodePage(request, po);
-  const ImportedFiles files{OutputFileName(request.base, "CRT"), OutputFileName(request.base, "BAS"),
-                            OutputFileName(request.base, "OBS")};
-  CrtDocument crt = ReadRequiredTranslatedFile(files.crt);
+  CrtDocument crt = ReadTranslatedFile(files.crt, true);
   CrtDocument obsolete = ReadTranslatedFile(files.obs);
   ImportResult result =
       ImportPo(crt, obsolete, po, codePage, {request.includeFuzzy, files.crt, files.obs});
   if (Report(request.poFile, result.diagnostics)) return 1;
-  if (result.taken > 0 || result.obsoleteChanged) WriteImported(crt, result, files);
+  if (result.taken > 0 || result.obsoleteChanged) WriteImported(crt, obsolete, result, files);
   PrintSummary(files.crt + ": " + Counted(result.taken, "translation") + " taken, " +
                std::to_string(result.unchanged) + " unchanged" +
                LeftOut(result.setAside, "set aside in " + files.obs) +

@@ -81,8 +81,9 @@ class ImportTarget {
     }
   }
 
-  // Adds a pair for `text` (as written), found by `id` afterwards.
-  void Add(std::string text, const std::string& id, const std::string& characters) {
+  // Adds a pair for `text` (as written), found by its display form afterwards.
+  void Add(std::string text, const std::string& characters) {
+    std::string id = Displayed(text, codePage_);
     pairs_.push_back(CrtPair{std::move(text), EncodeNotation(characters)});
     Register(pairs_.size() - 1, id);
   }
@@ -158,7 +159,6 @@ ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
   result.diagnostics = crt.structureErrors;
   std::vector<PoKey> keys = BuildPoKeys(crt, codePage);
   std::vector<PoEntry> entries;
-  std::vector<const CrtPair*> translatedBy;  // per entry: the pair whose translation it holds
   std::map<std::string_view, std::size_t> entryOfText;
   for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
     const CrtPair& pair = crt.pairs[i];
@@ -168,21 +168,11 @@ ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
       entry.context = keys[i].context;
       entry.id = keys[i].id;
       entries.push_back(std::move(entry));
-      translatedBy.push_back(nullptr);
     }
-    std::size_t entry = found->second;
-    if (pair.translation.empty()) continue;
-    if (translatedBy[entry] == nullptr) {
-      translatedBy[entry] = &pair;
-      entries[entry].translation = Displayed(pair.translation, codePage);
+    PoEntry& entry = entries[found->second];
+    if (entry.translation.empty() && !pair.translation.empty()) {
+      entry.translation = Displayed(pair.translation, codePage);
       ++result.translated;
-    } else if (DecodeNotation(translatedBy[entry]->translation) !=
-               DecodeNotation(pair.translation)) {
-      result.diagnostics.push_back(
-          {pair.translationLine, Severity::kWarning,
-           "text listed again with another translation (first on line " +
-               std::to_string(translatedBy[entry]->translationLine) +
-               "); only the first one is exported"});
     }
   }
   result.entries = entries.size();
@@ -235,9 +225,10 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
     ImportTarget* target = nullptr;
     const PairIndices* pairs = nullptr;
     auto look = [&](const PairIndices* (ImportTarget::*lookup)(const std::string&) const,
-                    const std::string& key) {
+                    const std::string& key, bool obsoleteOnly = false) {
       for (ImportTarget* each : {&current, &kept}) {
-        if (target == nullptr && (pairs = (each->*lookup)(key)) != nullptr) target = each;
+        if (target != nullptr || (obsoleteOnly && each == &current)) continue;
+        if ((pairs = (each->*lookup)(key)) != nullptr) target = each;
       }
     };
     const bool byContext = older && entry.context && !entry.id.empty();
@@ -255,10 +246,10 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       current.Set(*pairs, characters);
       continue;
     }
-    if (target != nullptr) {
-      kept.Set(*pairs, characters);
-    } else {
-      // A text the CRT file no longer holds, or never held: its translation is kept for it.
+    if (target == nullptr) {
+      // A text the CRT file does not hold: its translation is kept in the OBS file, in the pair
+      // whose text stands for the same characters if there is one, so that it holds each text
+      // once.
       const std::string& id = byContext ? *entry.context : entry.id;
       std::string text;
       if (!codePage.FromUtf8(id, text, bad)) {
@@ -267,8 +258,11 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
         continue;
       }
       if (!byContext) text = EncodeNotation(FromDisplayForm(text));
-      kept.Add(std::move(text), id, characters);
+      look(&ImportTarget::WithKey, Displayed(text, codePage), true);
+      look(&ImportTarget::WithWrittenText, codePage.ToUtf8(text), true);
+      if (target == nullptr) kept.Add(std::move(text), characters);
     }
+    if (target != nullptr) kept.Set(*pairs, characters);
     report(entry.line, Severity::kWarning,
            "not in " + options.crtName + ": kept in " + options.obsName +
                ", where it comes back from when its text does");

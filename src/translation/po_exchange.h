@@ -39,8 +39,7 @@ struct ExportResult {
 };
 
 // One entry per text in the order of first appearance, with its first translation that is not
-// empty (a warning when the text is listed again with another one). The header records the
-// code page.
+// empty. The header records the code page.
 ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
                       std::string_view projectName, const std::optional<std::string>& language,
                       std::string_view revisionDate);

@@ -39,7 +39,8 @@ TEST(CheckTest, CountsTextsAndTranslations) {
 TEST(CheckTest, ReportsTheCountAndTheStructure) {
   EXPECT_EQ(
       Check("L GROUP\nItems USHORT(2)\n PSTRING('a')\n PSTRING('b')\n END\n"),
-      std::vector<std::string>{"2: error: Items count 2 differs from the 1 texts of the group"});
+      std::vector<std::string>{"2: error: Items count 2 differs from the 1 text of the group: a "
+                               "line may have been deleted or added"});
   EXPECT_EQ(Check("L GROUP\n PSTRING('a')\n PSTRING('b')\n END\n"),
             std::vector<std::string>{"1: error: no Items USHORT(n) line; the group holds 1 text"});
   EXPECT_EQ(Check("L GROUP\nItems USHORT(1)\n PSTRING('a')\n PSTRING('b')\n"),
@@ -96,12 +97,20 @@ TEST(CheckTest, WarnsOfLikelyMistakesInTranslations) {
   }
 }
 
-TEST(CheckTest, WarnsOfATextListedTwiceAndKeepsLineOrder) {
-  EXPECT_EQ(Check(Crt({{"Save", "Sichern"}, {"Save:", "Sichern"}, {"Save", "Speichern"}})),
+// Which of two translations of one text is meant cannot be told; the same one twice, or one
+// and none, is only odd.
+TEST(CheckTest, ReportsATextListedTwiceAndKeepsLineOrder) {
+  EXPECT_EQ(Check(Crt({{"Save", "Sichern"},
+                       {"Save:", "Sichern"},
+                       {"Save", "Speichern"},
+                       {"Save", ""},
+                       {"Save", "Sichern"}})),
             (std::vector<std::string>{
                 "6: warning: translation does not end with ':' as its text does",
-                "7: warning: text listed twice (first on line 3); only the first one's "
-                "translation is found",
+                "7: error: text listed twice with different translations, on lines 3 and 7: "
+                "keep the one that is meant",
+                "9: warning: text listed twice, on lines 3 and 9",
+                "11: warning: text listed twice, on lines 3 and 11",
             }));
 }
 
@@ -111,12 +120,12 @@ TEST(CheckTest, WarnsOfATextListedTwiceAndKeepsLineOrder) {
 TEST(CheckTest, WarnsOfTextsThatLookSavedAsUtf8) {
   EXPECT_EQ(Check(Crt({{"Caf\xE9 cr\xE8me", "Caf\xC3\xA9 \xC3\xA9"}, {"Gr\xC3\xBC\xC3\x9F", ""}})),
             (std::vector<std::string>{
-                "4:25: warning: translation looks like UTF-8 ('Ã©' would be 'é'); save the file in "
+                "4:15: warning: translation looks like UTF-8 ('Ã©' would be 'é'); save the file in "
                 "its code page",
-                "5:21: warning: text looks like UTF-8 ('Ã¼' would be 'ü'); save the file in its "
+                "5:14: warning: text looks like UTF-8 ('Ã¼' would be 'ü'); save the file in its "
                 "code page",
             }));
-  EXPECT_EQ(Check(Crt({{"\xD6ffnen \xC4\xD6 \xC3", "\xC3\x28 \xE9t\xE9"}})),
+  EXPECT_EQ(Check(Crt({{"\xD6" "ffnen \xC4\xD6 \xC3", "\xC3\x28 \xE9t\xE9"}})),
             std::vector<std::string>{});
   EXPECT_EQ(Check(Crt({{"\xD6\xB3", "\xD6\xB3"}}), *CodePage::Named("cp1251")),
             std::vector<std::string>{});

@@ -124,10 +124,10 @@ TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
     std::string content, shown, readAs = "=";
   } cases[] = {
       {"It''s <13,10>done<9>", "It's \r\ndone\t"},
-      {"<7>a<8,12><27,91>m<127>", "<7>a<8,12,27,91>m<127>"},
+      {"<7>a<8,12><27>[m<127>", "<7>a<8,12,27>[m<127>"},
       {"<0>", "<0>"},
       {"<<0>", "<<0>"},
-      {"<<65> <<0Dh,10> a << b <<new> <<", "<<65> <<0Dh,10> a << b <new> <"},
+      {"<<65> <<0Dh,10> a <<<< b <<new> <<", "<<65> <<0Dh,10> a << b <new> <"},
       {"<<<<65>", "<<<65>"},
       {"<<256> <<1,> <<7 x", "<256> <1,> <7 x"},
       {"<<<7>", "<60,7>"},
@@ -141,7 +141,9 @@ TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
   };
   for (const auto& c : cases) {
     std::string characters = DecodeNotation(c.content);
-    if (!c.content.empty()) EXPECT_EQ(ToDisplayForm(characters), c.shown) << c.content;
+    if (!c.content.empty()) {
+      EXPECT_EQ(ToDisplayForm(characters), c.shown) << c.content;
+    }
     EXPECT_EQ(FromDisplayForm(c.shown), c.readAs == "=" ? characters : c.readAs) << c.shown;
   }
 }

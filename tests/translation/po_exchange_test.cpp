@@ -35,11 +35,22 @@ std::string Export(const CrtDocument& crt) {
   return result.po;
 }
 
-// Translations every way the notation writes them, and some it does not (kept as written).
+ImportResult Import(const CrtDocument& crt, const std::string& po, bool includeFuzzy = false,
+                    const CrtDocument& obsolete = {}) {
+  return ImportPo(crt, obsolete, ReadPo(po), Cp1252(), {includeFuzzy, "DE.CRT", "DE.OBS"});
+}
+
+constexpr char kHeader[] =
+    "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+    "\"X-Quotex-Code-Page: cp1252\\n\"\n\n";
+
+// Translations every way the notation writes them, some it does not (kept as written), and
+// characters that neither a PO file nor a code page can carry as they are.
 const CrtDocument kTranslated = ReadCrt(Crt({
     {"&OK", "&OK"},
     {"Cancel", ""},
     {"It''s <13,10>done", "C''est <13,10>fait"},
+    {"It<39>s <0Dh,0Ah>done", "C<39>est <0Dh,0Ah>fait"},
     {"\tName", "<9>Nom"},
     {"Gr\xFC\xDF"
      "e",
@@ -47,42 +58,47 @@ const CrtDocument kTranslated = ReadCrt(Crt({
      "e <0Dh,0AH> \xE9t\xE9 {{x} <<y>"},
     {"Line{3}", "Ligne-{3}"},
     {"Don''t", "N'est pas"},
-    {"Zero<0>", "Null<0>"},
-    {"&OK", "&Oui"},
-    {"&OK", "&Si"},
+    {"Zero<0>", "Null<0> <<0> <<65> <<<7>"},
+    {"Bell<7,8,12,27,127>", "Glocke<7><8><12><27><127>"},
+    {"Icon<1,81H>", "\x81\x8D\x8F\x90\x9D"},
+    {"C:\\Temp", "C:\\Temp"},
+    {"&OK", "&OK"},
 }));
 
-TEST(PoExchangeTest, KeysEveryTextOnceAndStablyWhenTextsRepeat) {
+TEST(PoExchangeTest, KeysEveryTextByItsMsgidAlone) {
   CrtDocument crt = ReadCrt(Crt({{"a<13>", ""},
                                  {"a<0Dh>", ""},
                                  {"a<13>", ""},
-                                 {"a<13>", ""},
-                                 {"b", ""},
+                                 {"b<7>", ""},
+                                 {"b\x07", ""},
+                                 {"b<7>", ""},
                                  {"", ""},
-                                 {"\xE9", ""}}));
-  PoKeys keys = BuildPoKeys(crt, Cp1252());
-  EXPECT_EQ(keys.errors.size(), 0u);
-  std::vector<std::optional<PoKey>> expected = {
-      PoKey{std::nullopt, "a\r"},      PoKey{"a<0Dh>", "a\r"},
-      PoKey{"a<13>", "a\r"},           PoKey{"a<13> #2", "a\r"},
-      PoKey{std::nullopt, "b"},        PoKey{"", ""},  // without a context it would be the header
-      PoKey{std::nullopt, "\xC3\xA9"},
+                                 {"\xE9\x81", ""},
+                                 {"<<13>\\", ""}}));
+  std::vector<PoKey> expected = {
+      PoKey{std::nullopt, "a\r"},
+      PoKey{std::nullopt, "a<0Dh>"},  // reads the same as the first: the text as written
+      PoKey{std::nullopt, "a\r"},     // the same text again: the same entry
+      PoKey{std::nullopt, "b<7>"},
+      PoKey{std::nullopt, "b<7> #2"},  // a raw BEL, shown as a code, as written is taken too
+      PoKey{std::nullopt, "b<7>"},
+      PoKey{"", ""},  // without a context it would be the header
+      PoKey{std::nullopt, "\xC3\xA9\xEF\x9E\x81"},
+      PoKey{std::nullopt, "<<13><92>"},
   };
-  EXPECT_EQ(keys.keys, expected);
+  EXPECT_EQ(BuildPoKeys(crt, Cp1252()), expected);
 }
 
-TEST(PoExchangeTest, ExportsOneEntryPerText) {
-  ExportResult result = ExportPo(ReadCrt(Crt({{"&OK", "&Ja"},
+TEST(PoExchangeTest, ExportsOneEntryPerTextAndRecordsTheCodePage) {
+  ExportResult result = ExportPo(ReadCrt(Crt({{"&OK", ""},
                                               {"Line<13,10>Next", ""},
-                                              {"&OK", ""},
-                                              {"Gr\xFC\xDF"
-                                               "e",
-                                               "Gr\xFC\xDF"
-                                               "e"}})),
+                                              {"&OK", "&Ja"},
+                                              {"Bell<7>\x81", "Glocke<7>"}})),
                                  Cp1252(), "TEXTS", std::nullopt, "2024-05-01 12:00+0000");
   EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
-  EXPECT_EQ(result.entries, 4u);
+  EXPECT_EQ(result.entries, 3u);
   EXPECT_EQ(result.translated, 2u);
+  EXPECT_EQ(RecordedCodePage(ReadPo(result.po)), "cp1252");
   EXPECT_EQ(result.po.substr(result.po.find("\n\n")),
             "\n\n"
             "msgid \"&OK\"\n"
@@ -93,32 +109,17 @@ TEST(PoExchangeTest, ExportsOneEntryPerText) {
             "\"Next\"\n"
             "msgstr \"\"\n"
             "\n"
-            "msgctxt \"&OK\"\n"
-            "msgid \"&OK\"\n"
-            "msgstr \"\"\n"
-            "\n"
-            "msgid \"Grüße\"\n"
-            "msgstr \"Grüße\"\n");
-}
+            "msgid \"Bell<7>\xEF\x9E\x81\"\n"
+            "msgstr \"Glocke<7>\"\n");
 
-TEST(PoExchangeTest, ExportsNothingWhenABytesIsNotDefined) {
-  ExportResult result =
-      ExportPo(ReadCrt(Crt({{"ab\x81", "x"}, {"a<81h>", ""}, {"ok", "y\x8D"}}) + "junk\r\n"),
-               Cp1252(), "TEXTS", std::nullopt, "now");
-  EXPECT_EQ(Formatted(result.diagnostics),
-            (std::vector<std::string>{
-                "3:23: error: byte 0x81 is not defined in cp1252",
-                "5:21: error: a code stands for byte 0x81, which cp1252 does not define",
-                "8:22: error: byte 0x8D is not defined in cp1252",
-                "10: error: line after END",
-            }));
-  EXPECT_EQ(result.po, "");
+  ExportResult broken = ExportPo(ReadCrt(Crt({{"a", "b"}}) + "junk\r\n"), Cp1252(), "TEXTS",
+                                 std::nullopt, "now");
+  EXPECT_EQ(Formatted(broken.diagnostics), std::vector<std::string>{"6: error: line after END"});
+  EXPECT_EQ(broken.po, "");
 }
 
 TEST(PoExchangeTest, ImportOfWhatWasExportedChangesNoByte) {
-  PoDocument po = ReadPo(Export(kTranslated));
-  ASSERT_EQ(po.problems.size(), 0u);
-  ImportResult result = ImportPo(kTranslated, po, Cp1252(), false);
+  ImportResult result = Import(kTranslated, Export(kTranslated));
   EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
   EXPECT_EQ(result.taken, 0u);
   EXPECT_EQ(result.unchanged, kTranslated.pairs.size());
@@ -136,61 +137,101 @@ void Edit(std::string& po, const std::string& from, const std::string& to) {
 
 TEST(PoExchangeTest, ImportChangesExactlyTheEditedTranslations) {
   std::string po = Export(kTranslated);
-  Edit(po, "msgid \"Cancel\"\nmsgstr \"\"", "msgid \"Cancel\"\nmsgstr \"Abbrechen\"");
-  Edit(po, "msgstr \"N'est pas\"", "msgstr \"N'est <pas> {\\t} ''\\r\\n\"");
-  Edit(po, "msgctxt \"&OK #2\"\nmsgid \"&OK\"\nmsgstr \"&Si\"",
-       "msgctxt \"&OK #2\"\nmsgid \"&OK\"\nmsgstr \"&S\xC3\xAD\"");
-  ImportResult result = ImportPo(kTranslated, ReadPo(po), Cp1252(), false);
+  Edit(po, "msgid \"Cancel\"\nmsgstr \"\"", "msgid \"Cancel\"\nmsgstr \"Abbrechen<7> <<0>\"");
+  Edit(po, "msgstr \"N'est pas\"", "msgstr \"N'est <pas> {\\t} ''\\r\\n<0Dh,10>\"");
+  Edit(po, "msgid \"&OK\"\nmsgstr \"&OK\"", "msgid \"&OK\"\nmsgstr \"&S\xC3\xAD\"");
+  Edit(po, "msgid \"It<39>s <0Dh,0Ah>done\"\nmsgstr \"\"\n\"C'est \\r\\n\"\n\"fait\"",
+       "msgid \"It<39>s <0Dh,0Ah>done\"\nmsgstr \"C'est<92>fini\"");
+  ImportResult result = Import(kTranslated, po);
   EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
-  EXPECT_EQ(result.taken, 3u);
-  EXPECT_EQ(result.unchanged, kTranslated.pairs.size() - 3);
+  EXPECT_EQ(result.taken, 5u);
+  EXPECT_EQ(result.unchanged, kTranslated.pairs.size() - 5);
   std::vector<std::string> expected;
   for (const CrtPair& pair : kTranslated.pairs) expected.push_back(pair.translation);
-  expected[1] = "Abbrechen";
-  expected[6] = "N''est <<pas> {{<9>} ''''<13,10>";
-  expected[9] = "&S\xED";
+  expected[0] = expected[12] = "&S\xED";  // every pair of the text
+  expected[1] = "Abbrechen<7> <<0>";
+  expected[3] = "C''est\\fini";
+  expected[7] = "N''est <<pas> {{<9>} ''''<13,10,13,10>";
   EXPECT_EQ(result.translations, expected);
 }
 
-TEST(PoExchangeTest, LeavesOutWhatItCannotTake) {
-  std::string po =
-      "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
-      "#, fuzzy\nmsgid \"Save\"\nmsgstr \"Sichern\"\n\n"
-      "msgid \"Open\"\nmsgstr \"\"\n\n"
-      "msgid \"Gone\"\nmsgstr \"Weg\"\n\n"
-      "msgctxt \"x\"\nmsgid \"Close\"\nmsgstr \"Zu\"\n\n"
-      "msgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"Datei\"\nmsgstr[1] \"Dateien\"\n\n"
-      "msgid \"Close\"\nmsgstr \"Закрыть\"\n";
+TEST(PoExchangeTest, LeavesOutWhatItCannotTakeAndCountsIt) {
+  std::string po = std::string(kHeader) +
+                   "#, fuzzy\nmsgid \"Save\"\nmsgstr \"Sichern\"\n\n"
+                   "#, fuzzy\nmsgid \"Print\"\nmsgstr \"\"\n\n"
+                   "msgid \"Open\"\nmsgstr \"\"\n\n"
+                   "msgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"Datei\"\n"
+                   "msgstr[1] \"Dateien\"\n\n"
+                   "msgid \"Close\"\nmsgstr \"Закрыть\"\n";
   CrtDocument crt = ReadCrt(Crt({{"Save", ""}, {"Open", "Auf"}, {"Close", ""}}));
-  ImportResult result = ImportPo(crt, ReadPo(po), Cp1252(), false);
+  ImportResult result = Import(crt, po);
   EXPECT_EQ(Formatted(result.diagnostics),
             (std::vector<std::string>{
-                "11: warning: not found: no text for msgid 'Gone' in the CRT file",
-                "15: warning: not found: no text for msgid 'Close' (msgctxt 'x') in the CRT file",
-                "18: warning: plural entry left out: a CRT file holds one translation per text",
-                "24: error: translation holds 'З' (U+0417), which cp1252 cannot hold",
+                "16: warning: plural entry left out: a CRT file holds one translation per text",
+                "22: error: translation holds 'З' (U+0417), which cp1252 cannot hold",
             }));
   EXPECT_EQ(result.translations, (std::vector<std::string>{"", "Auf", ""}));
-  EXPECT_EQ(result.notFound, 2u);
   EXPECT_EQ(result.fuzzyLeftOut, 1u);
+  EXPECT_EQ(result.pluralLeftOut, 1u);
   EXPECT_EQ(result.taken, 0u);
 
-  ImportResult withFuzzy = ImportPo(crt, ReadPo(po), Cp1252(), true);
+  ImportResult withFuzzy = Import(crt, po, true);
   EXPECT_EQ(withFuzzy.translations[0], "Sichern");
+  EXPECT_EQ(withFuzzy.fuzzyLeftOut, 0u);
   EXPECT_EQ(withFuzzy.taken, 1u);
+}
+
+// An entry whose text is not in the CRT file is kept in the OBS file: in its pair there, or in
+// a new one made from the msgid.
+TEST(PoExchangeTest, KeepsLateTranslationsInTheObsoleteTexts) {
+  CrtDocument crt = ReadCrt(Crt({{"Save", ""}}));
+  CrtDocument obsolete = ReadCrt(Crt({{"Gone", "Weg"}, {"Left", "Links"}}));
+  std::string po = std::string(kHeader) +
+                   "msgid \"Gone\"\nmsgstr \"Fort\"\n\n"
+                   "msgid \"Left\"\nmsgstr \"Links\"\n\n"
+                   "msgid \"New<7> it's <<5>\"\nmsgstr \"Neu<7>\"\n\n"
+                   "msgid \"Save\"\nmsgstr \"Sichern\"\n";
+  ImportResult result = Import(crt, po, false, obsolete);
+  const std::string kept = ": warning: not in DE.CRT: kept in DE.OBS, where it comes back from "
+                           "when its text does";
+  EXPECT_EQ(Formatted(result.diagnostics),
+            (std::vector<std::string>{"5" + kept, "8" + kept, "11" + kept}));
+  EXPECT_EQ(result.translations, std::vector<std::string>{"Sichern"});
+  EXPECT_EQ(result.taken, 1u);
+  EXPECT_EQ(result.setAside, 3u);
+  EXPECT_TRUE(result.obsoleteChanged);
+  ASSERT_EQ(result.obsolete.size(), 3u);
+  EXPECT_EQ(result.obsolete[0].translation, "Fort");
+  EXPECT_EQ(result.obsolete[1].translation, "Links");
+  EXPECT_EQ(result.obsolete[2].text, "New<7> it''s <<5>");
+  EXPECT_EQ(result.obsolete[2].translation, "Neu<7>");
+
+  ImportResult unwritable = Import(crt, std::string(kHeader) + "msgid \"Ж\"\nmsgstr \"x\"\n");
+  EXPECT_EQ(Formatted(unwritable.diagnostics),
+            std::vector<std::string>{"5: error: msgid holds 'Ж' (U+0416), which cp1252 cannot hold"});
+}
+
+// A file exported before the code page was recorded held control characters as they are, and
+// told texts that read the same apart by msgctxt, the text as written.
+TEST(PoExchangeTest, ImportsWhatAnOlderExportWrote) {
+  CrtDocument crt = ReadCrt(Crt({{"a<13>", ""}, {"a<0Dh>", ""}, {"b<7>", ""}, {"<<1>", ""}}));
+  ImportResult result = Import(crt,
+                               "msgid \"a\\r\"\nmsgstr \"A\"\n\n"
+                               "msgctxt \"a<0Dh>\"\nmsgid \"a\\r\"\nmsgstr \"B\"\n\n"
+                               "msgid \"b\\a\"\nmsgstr \"C\\a\"\n\n"
+                               "msgid \"<1>\"\nmsgstr \"D\"\n\n"
+                               "msgctxt \"gone\"\nmsgid \"a\\r\"\nmsgstr \"E\"\n");
+  EXPECT_EQ(result.translations, (std::vector<std::string>{"A", "B", "C<7>", "D"}));
+  ASSERT_EQ(result.obsolete.size(), 1u);
+  EXPECT_EQ(result.obsolete[0].text, "gone");
 }
 
 TEST(PoExchangeTest, ImportReportsTheProblemsOfThePoFile) {
   CrtDocument crt = ReadCrt(Crt({{"Save", ""}}));
-  ImportResult result =
-      ImportPo(crt, ReadPo("msgid \"Save\"\nmsgstr \"Sichern\\q\"\n"), Cp1252(), false);
+  ImportResult result = Import(crt, "msgid \"Save\"\nmsgstr \"Sichern\\q\"\n");
   EXPECT_EQ(Formatted(result.diagnostics),
             std::vector<std::string>{"2: error: invalid escape sequence '\\q'"});
   EXPECT_EQ(result.taken, 0u);
-
-  ImportResult undefined = ImportPo(ReadCrt(Crt({{"\x81", ""}})), ReadPo(""), Cp1252(), false);
-  EXPECT_EQ(Formatted(undefined.crtErrors),
-            std::vector<std::string>{"3:21: error: byte 0x81 is not defined in cp1252"});
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(entry.context || !entry.id.empty());  // that would be the header
   }
 
-  PoDocument again =
-      ReadPo(WritePo({"FUZZ", "2024-05-01 12:00+0000", "de", "cp1252"}, po.entries));
+  PoDocument again = ReadPo(WritePo({"FUZZ", "2024-05-01 12:00+0000", "de", "cp1252"}, po.entries));
   FUZZ_CHECK(again.problems.empty());
   FUZZ_CHECK(RecordedCodePage(again) == "cp1252");
   FUZZ_CHECK(again.entries.size() == po.entries.size());

@@ -41,7 +41,8 @@ CodePage RequiredCodePage(const std::string& name) {
 // --charset may only repeat; else --charset, else the default.
 CodePage ImportCodePage(const ImportRequest& request, const PoDocument& po) {
   std::optional<std::string> recorded = RecordedCodePage(po);
-  if (!recorded) return RequiredCodePage(request.charset.empty() ? kDefaultCharset : request.charset);
+  if (!recorded)
+    return RequiredCodePage(request.charset.empty() ? kDefaultCharset : request.charset);
   std::optional<CodePage> exported = CodePage::Named(*recorded);
   if (!exported) {
     throw LangError(request.poFile, "exported for code page " + Quoted(*recorded) +
@@ -54,7 +55,8 @@ CodePage ImportCodePage(const ImportRequest& request, const PoDocument& po) {
       throw LangError(request.poFile,
                       "exported for " + name + ", but --charset " + std::string(given.Name()) +
                           " was given; nothing was changed (leave --charset out to import it "
-                          "for " + name + ")");
+                          "for " +
+                          name + ")");
     }
   }
   return *exported;
@@ -132,8 +134,8 @@ void WriteBas(const std::string& staged, const std::string& basName,
 
 // Writes what the import changed, replacing the files together: the CRT file with its new
 // translations and the BAS file to match, and the obsolete texts.
-void WriteImported(const CrtDocument& crt, const CrtDocument& obsolete,
-                   const ImportResult& result, const BaseFiles& files) {
+void WriteImported(const CrtDocument& crt, const CrtDocument& obsolete, const ImportResult& result,
+                   const BaseFiles& files) {
   FileSet set(files.journal, files.crt);
   if (result.obsoleteChanged) {
     WritePairs(set.Stage(files.obs), files.obs, result.obsolete, obsolete.header);

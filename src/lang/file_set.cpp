@@ -47,13 +47,11 @@ std::string ReplacedPath(const std::string& finalName) {
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
   return name.size() >= ending.size() &&
-         std::equal(ending.begin(), ending.end(), name.end() - ending.size(),
-                    [](char a, char b) { return UpperAscii(a) == UpperAscii(b); });
+         SameIgnoringAsciiCase(name.substr(name.size() - ending.size()), ending);
 }
 
 bool HoldsControlCharacter(std::string_view name) {
-  return std::any_of(name.begin(), name.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; });
+  return std::any_of(name.begin(), name.end(), IsControlCharacter);
 }
 
 }  // namespace

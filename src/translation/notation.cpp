@@ -157,7 +157,6 @@ class NotationWalker {
     }
     for (char c : codes) Emit(c);
     return next + 1;  // past the closing '>'
-
   }
 
   std::size_t RepeatCount(std::size_t at, bool& countFollows) {

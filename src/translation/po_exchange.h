@@ -32,8 +32,8 @@ struct PoKey {
 std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage);
 
 struct ExportResult {
-  std::string po;            // empty when there is any error
-  std::size_t entries = 0;   // one per text
+  std::string po;           // empty when there is any error
+  std::size_t entries = 0;  // one per text
   std::size_t translated = 0;
   std::vector<Diagnostic> diagnostics;  // on CRT lines, the structure errors among them
 };

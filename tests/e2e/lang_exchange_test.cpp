@@ -90,7 +90,7 @@ TEST_F(LangTest, CheckReportsEachProblemOnItsLine) {
 }
 
 // Code page bytes become UTF-8 in the PO file; the notation is decoded; a later text that reads
-// the same as an earlier one gets its CRT form as msgid; the header records the code page.
+// the same as an earlier one gets its CRT form as msgid.
 TEST_F(LangTest, ExportWritesAPoFileTranslatorsToolsRead) {
   MakeDirectory("lang");
   WriteFile("lang/DE.CRT", Crt({{"Caf\xe9", "Caf\xe9"},
@@ -108,7 +108,6 @@ TEST_F(LangTest, ExportWritesAPoFileTranslatorsToolsRead) {
                     "\"Zwei\"\n"),
             std::string::npos);
   EXPECT_NE(po.find("\n\nmsgid \"Line<0Dh,0Ah>Two\"\nmsgstr \"\"\n"), std::string::npos);
-  EXPECT_NE(po.find("\"X-Quotex-Code-Page: cp1252\\n\"\n"), std::string::npos);
   if (std::system("msgfmt --version >/dev/null 2>&1") == 0) {
     std::string check = "msgfmt --check -o /dev/null " + (Dir() / "lang" / "DE.po").string();
     EXPECT_EQ(std::system(check.c_str()), 0);
@@ -134,9 +133,8 @@ TEST_F(LangTest, ImportUsesTheCodePageThePoFileWasExportedFor) {
                             "nothing was changed (leave --charset out to import it for cp850)\n");
   EXPECT_EQ(Snapshot(), before);
 
-  ProcessResult result = RunLang({"import", "TEXTS.po", "texts"});
-  EXPECT_EQ(result.status, 0) << result.errors;
-  EXPECT_EQ(result.output, "TEXTS.CRT: 1 translation taken, 0 unchanged\n");
+  EXPECT_EQ(RunLang({"import", "TEXTS.po", "texts"}).output,
+            "TEXTS.CRT: 1 translation taken, 0 unchanged\n");
   EXPECT_EQ(Lines("TEXTS.CRT").at(3), "           PSTRING('\x82t\x82')");
 }
 
@@ -231,60 +229,50 @@ TEST_F(LangTest, ExportThenImportChangesNoByte) {
 // with polib (each msgstr its msgid and a marker, codes copied as they stand), then the tool.
 struct ToolChain {
   const char* name;
-  const char* tool;  // what it needs besides polib
+  const char* tool;  // the program it needs besides polib
   const char* command;
 };
-
-void PrintTo(const ToolChain& chain, std::ostream* out) {
-  *out << chain.name;
-}
 
 class LangToolChainTest : public E2eTest, public testing::WithParamInterface<ToolChain> {};
 
 // Every hard case a CRT text may hold, and the translation the changed PO file brings back.
 const Pairs kHardCases = {
-    {"Bell<7> back<8> feed<12> esc<27> del<127>", "Bell<7> back<8> feed<12> esc<27> del<127> M"},
-    {"Nul<0> here", "Nul<0> here M"},
+    {"Bell<7> back<8> feed<12> esc<27> del<127> nul<0>",
+     "Bell<7> back<8> feed<12> esc<27> del<127> nul<0> M"},
     {"Line<13,10>Two", "Line<13,10>Two M"},
     {"Line<0Dh,0Ah>Two", "Line<13,10>Two M"},
     {"It''s", "It''s M"},
     {"It<39>s", "It''s M"},
-    {"Icon<1,81H>", "Icon<1>\x81 M"},
-    {"Raw \x81\x8D\x8F\x90\x9D", "Raw \x81\x8D\x8F\x90\x9D M"},
+    {"Icon<1,81H> raw \x81\x8D\x8F\x90\x9D", "Icon<1>\x81 raw \x81\x8D\x8F\x90\x9D M"},
     {"Less <<0> <<65> <<<7> < 5", "Less <<0> <<65> <<<7> << 5 M"},
-    {"Path C:\\Temp", "Path C:\\Temp M"},
-    {"Tab\there", "Tab<9>here M"},
+    {"Tab\there C:\\Temp", "Tab<9>here C:\\Temp M"},
 };
 
 TEST_P(LangToolChainTest, EveryTranslationSurvivesTheTool) {
   const ToolChain& chain = GetParam();
-  if (std::system("/usr/bin/python3 -c 'import polib' >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "no polib for /usr/bin/python3";
-  }
-  std::string tool = "command -v " + std::string(chain.tool) + " >/dev/null";
-  if (*chain.tool != '\0' && std::system(tool.c_str()) != 0) GTEST_SKIP() << "no " << chain.tool;
+  std::string tools = "/usr/bin/python3 -c 'import polib' && command -v " + std::string(chain.tool);
+  if (std::system((tools + " >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "needs " << tools;
   Pairs untranslated;
   for (const auto& [text, translation] : kHardCases) untranslated.emplace_back(text, "");
   WriteFile("TEXTS.CRT", Crt(untranslated));
   ProcessResult exported = RunLang({"export", "texts"});
   ASSERT_EQ(exported.status, 0) << exported.errors;
-  std::string commands =
-      "cd '" + Dir().string() +
-      "' && (/usr/bin/python3 -c \"import polib; p = polib.pofile('TEXTS.po')\n"
-      "for e in p: e.msgstr = e.msgid + ' M'\np.save('in.po')\" && " + chain.command +
-      ") >/dev/null 2>&1";
+  std::string commands = "cd '" + Dir().string() +
+                         "' && (/usr/bin/python3 -c \"import polib; p = polib.pofile('TEXTS.po')\n"
+                         "for e in p: e.msgstr = e.msgid + ' M'\np.save('in.po')\" && " +
+                         chain.command + ") >/dev/null 2>&1";
   ASSERT_EQ(std::system(commands.c_str()), 0) << commands;
 
   ProcessResult result = RunLang({"import", "out.po", "texts"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.errors, "");
-  EXPECT_EQ(result.output, "TEXTS.CRT: 11 translations taken, 0 unchanged\n");
+  EXPECT_EQ(result.output, "TEXTS.CRT: 8 translations taken, 0 unchanged\n");
   EXPECT_EQ(ReadBytes(Dir() / "TEXTS.CRT"), Crt(kHardCases));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tools, LangToolChainTest,
-    testing::Values(ToolChain{"polib", "", "cp in.po out.po"},
+    testing::Values(ToolChain{"polib", "cp", "cp in.po out.po"},
                     ToolChain{"msgcat", "msgcat", "msgcat in.po -o out.po"},
                     ToolChain{"xliff", "po2xliff", "po2xliff in.po t.xlf && xliff2po t.xlf out.po"},
                     ToolChain{"csv", "po2csv", "po2csv in.po t.csv && csv2po t.csv out.po"}),

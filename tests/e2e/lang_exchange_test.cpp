@@ -225,8 +225,8 @@ TEST_F(LangTest, ExportThenImportChangesNoByte) {
   EXPECT_EQ(after, before);
 }
 
-// A tool chain a PO file may go through between export and import: a translator's change made
-// with polib (each msgstr its msgid and a marker, codes copied as they stand), then the tool.
+// What a PO file may go through between export and import: a translator's change made with polib
+// (each msgstr its msgid and a marker, codes copied as they stand), then the tool.
 struct ToolChain {
   const char* name;
   const char* tool;  // the program it needs besides polib

@@ -127,8 +127,8 @@ TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
        "It's \r\ndone\t <7>a<8,12,27>[m<127> <0>"},
       {"<<0> <<65> <<0Dh,10> a <<<< b <<new> << <<<<65>",
        "<<0> <<65> <<0Dh,10> a << b <new> < <<<65>"},
-      {"<<256> <<1,> <<7 x <<12<7>", "<256> <1,> <7 x <12<7>"},
-      {"<<<7> <<<<<7> C:\\Temp", "<60,7> <60,60,7> C:<92>Temp"},  // "<<" before "<7>" is ambiguous
+      {"<<<7> <<<<<7> C:\\Temp <<12<7>",
+       "<60,7> <60,60,7> C:<92>Temp <12<7>"},  // "<<" before "<7>" is ambiguous
       {"<1,81H>\x81-{3}", "<1>\x81\x81---"},
       {"", "<0Dh,0AH> <<13> <<<<13>", "\r\n <13> <<<13>"},  // as a translator may type it
   };

@@ -7,12 +7,10 @@
 
 namespace {
 
-CodePage Cp1252() {
-  return *CodePage::Named("cp1252");
-}
+const CodePage kCp1252 = *CodePage::Named("cp1252");
 
 // "LINE[:COLUMN]: error|warning: MESSAGE" per diagnostic.
-std::vector<std::string> Check(const std::string& crtFile, const CodePage& codePage = Cp1252()) {
+std::vector<std::string> Check(const std::string& crtFile, const CodePage& codePage = kCp1252) {
   std::vector<std::string> lines;
   for (const Diagnostic& diagnostic : CheckCrt(ReadCrt(crtFile), codePage).diagnostics) {
     lines.push_back(FormatDiagnostic("", diagnostic).substr(1));
@@ -30,7 +28,7 @@ std::string Crt(const std::vector<std::pair<std::string, std::string>>& pairs) {
 
 TEST(CheckTest, CountsTextsAndTranslations) {
   CheckResult result =
-      CheckCrt(ReadCrt(Crt({{"&OK", "&OK"}, {"Cancel", ""}, {"Save", "Sichern"}})), Cp1252());
+      CheckCrt(ReadCrt(Crt({{"&OK", "&OK"}, {"Cancel", ""}, {"Save", "Sichern"}})), kCp1252);
   EXPECT_EQ(result.diagnostics.size(), 0u);
   EXPECT_EQ(result.texts, 3u);
   EXPECT_EQ(result.translated, 2u);
@@ -114,9 +112,8 @@ TEST(CheckTest, ReportsATextListedTwiceAndKeepsLineOrder) {
             }));
 }
 
-// Bytes that read as UTF-8 for a character the code page holds: a file saved in the wrong
-// encoding. Single high bytes, and pairs that would stand for characters the code page lacks
-// (Ukrainian "Ці" in cp1251 reads as U+05B3), are ordinary text.
+// UTF-8 for a character the code page holds; not a single high byte, nor UTF-8 for one the code
+// page lacks (Ukrainian "Ці" in cp1251 reads as U+05B3).
 TEST(CheckTest, WarnsOfTextsThatLookSavedAsUtf8) {
   const std::string utf8 = "' would be '\xC3\xA9'); save the file in its code page";
   EXPECT_EQ(Check(Crt({{"Caf\xE9", "Caf\xC3\xA9"},

@@ -117,8 +117,7 @@ TEST(NotationTest, DecodingUndoesEncodingForEveryString) {
   }
 }
 
-// CRT content, the display form of what it stands for, and what a display form typed so stands
-// for when it is read back (the content's characters unless given).
+// CRT content, the display form of its characters, and what that reads back as (if not them).
 TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
   const struct {
     std::string content, shown, readAs = "=";
@@ -127,9 +126,7 @@ TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
        "It's \r\ndone\t <7>a<8,12,27>[m<127> <0>"},
       {"<<0> <<65> <<0Dh,10> a <<<< b <<new> << <<<<65>",
        "<<0> <<65> <<0Dh,10> a << b <new> < <<<65>"},
-      {"<<<7> <<<<<7> C:\\Temp <<12<7>",
-       "<60,7> <60,60,7> C:<92>Temp <12<7>"},  // "<<" before "<7>" is ambiguous
-      {"<1,81H>\x81-{3}", "<1>\x81\x81---"},
+      {"<<<7> C:\\Temp <<12<7> <1,81H>\x81-{3}", "<60,7> C:<92>Temp <12<7> <1>\x81\x81---"},
       {"", "<0Dh,0AH> <<13> <<<<13>", "\r\n <13> <<<13>"},  // as a translator may type it
   };
   for (const auto& c : cases) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "common/ascii.h"
 #include "driver/run.h"
@@ -171,13 +172,27 @@ std::string DescribeUse(std::string_view code, std::size_t quote, bool tildePiec
   for (auto call = calls.rbegin(); call != calls.rend() && statement.empty(); ++call) {
     statement = *call;
   }
-  if (statement.empty()) {
-    std::size_t first = code.find_first_not_of(" \t", start);
-    std::size_t end = first;
-    while (end < quote && end < code.size() && IsNameCharacter(code[end])) ++end;
-    if (first < end) statement = code.substr(first, end - first);
+  std::string described;
+  if (!statement.empty()) {
+    described = StatementWord(statement);
+  } else {
+    std::size_t first = std::min(code.find_first_not_of(" \t", start), quote);
+    std::size_t equals = code.find('=', first);
+    std::string_view target =
+        equals < quote ? code.substr(first, equals - first) : std::string_view();
+    while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+      target.remove_suffix(1);
+    }
+    if (!target.empty() && target.find_first_of(" \t'") == std::string_view::npos) {
+      described = "assigned to " + std::string(target);  // Name = 'Text', ?Ctl{PROP:Text} = ...
+    } else {
+      std::size_t end = first;
+      while (end < quote && IsNameCharacter(code[end])) ++end;
+      described = StatementWord(code.substr(first, end - first));
+    }
+    // A literal on a line of its own after a line break: the attribute alone tells what it is.
+    if (attribute.starts_with(described)) described.clear();
   }
-  std::string described = StatementWord(statement);
   for (std::string_view part : {std::string_view(attribute), UseAttribute(code)}) {
     if (part.empty()) continue;
     if (!described.empty()) described += ", ";
@@ -186,14 +201,41 @@ std::string DescribeUse(std::string_view code, std::size_t quote, bool tildePiec
   return described;
 }
 
-std::string ProgramMatterNote(std::string_view text) {
-  constexpr std::string_view kSqlStarts[] = {"SELECT ", "INSERT INTO ", "UPDATE ", "DELETE FROM ",
-                                             "CREATE TABLE ", "ALTER TABLE ", "DROP TABLE ",
-                                             "EXEC "};
-  for (std::string_view start : kSqlStarts) {
-    if (text.size() > start.size() && SameWordIgnoringCase(text.substr(0, start.size()), start))
-      return "looks like SQL: leave it unless users see it";
+namespace {
+
+// Whether `text` holds `word` (in any case) as a word of its own, from `from` on.
+bool HoldsWord(std::string_view text, std::string_view word, std::size_t from = 0) {
+  for (std::size_t at = from; at + word.size() <= text.size(); ++at) {
+    bool before = at == 0 || !IsLetterOrDigit(text[at - 1]);
+    bool after = at + word.size() == text.size() || !IsLetterOrDigit(text[at + word.size()]);
+    if (before && after && SameWordIgnoringCase(text.substr(at, word.size()), word)) return true;
   }
+  return false;
+}
+
+// A statement of SQL: its first word and one that must follow it ("Update Contact" is a title).
+bool LooksLikeSql(std::string_view text) {
+  constexpr std::pair<std::string_view, std::string_view> kStatements[] = {
+      {"SELECT", "FROM"}, {"UPDATE", "SET"},   {"INSERT", "INTO"},
+      {"DELETE", "FROM"}, {"CREATE", "TABLE"}, {"ALTER", "TABLE"},
+      {"DROP", "TABLE"},  {"CREATE", "INDEX"},
+  };
+  std::size_t first = text.find_first_not_of(" \t(");
+  if (first == std::string_view::npos) return false;
+  text.remove_prefix(first);
+  for (const auto& [start, then] : kStatements) {
+    if (text.size() > start.size() && SameWordIgnoringCase(text.substr(0, start.size()), start) &&
+        !IsLetterOrDigit(text[start.size()]) && HoldsWord(text, then, start.size())) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ProgramMatterNote(std::string_view text) {
+  if (LooksLikeSql(text)) return "looks like SQL: leave it unless users see it";
   if (text.find_first_of(" \t") != std::string_view::npos) return {};
   for (std::size_t i = 1; i + 1 < text.size(); ++i) {
     if ((text[i] == '_' || text[i] == ':') && IsLetterOrDigit(text[i - 1]) &&

@@ -1,60 +1,22 @@
 // `update`: scans the sources as quotex does and writes its three files again, each text with
 // the translation the old CRT file (or the obsolete texts) gave it.
-#include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue.h"
 #include "common/failure.h"
 #include "common/settings.h"
-#include "driver/run.h"
 #include "lang/base_files.h"
 #include "lang/commands.h"
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "lang/merge.h"
+#include "lang/sources.h"
 #include "output/outputs.h"
 #include "platform/platform.h"
 
 namespace {
-
-// The files whose entries a scan passes over: quotex-lang's own. quotex empties its outputs
-// before it scans, so they hold nothing to find; the obsolete texts and the PO file's must not
-// come back as found ones; and the files of a commit are not sources either.
-class OwnFiles {
- public:
-  explicit OwnFiles(const BaseFiles& files) {
-    for (const std::string& name : files.Replaceable()) {
-      if (std::optional<FileIdentity> identity = IdentityOf(name.c_str())) {
-        existing_.push_back(*identity);
-      }
-    }
-  }
-
-  bool Includes(const char* entry) const {
-    if (IsOwnWorkFile(entry)) return true;
-    std::optional<FileIdentity> identity = IdentityOf(entry);
-    return identity && std::find(existing_.begin(), existing_.end(), *identity) != existing_.end();
-  }
-
- private:
-  std::vector<FileIdentity> existing_;  // of those that exist before the scan
-};
-
-// Scans every entry the mask matches as quotex does, but for the files of its own; returns the
-// names of the files that could not be read to their end.
-std::vector<std::string> ScanSources(const std::string& mask, const OwnFiles& own) {
-  DirectorySearch search;
-  if (!search.First(mask.c_str())) {
-    throw LangError(mask, "no file in the current directory matches this mask");
-  }
-  std::vector<std::string> unreadable =
-      ScanEntries(search, [&own](const char* entry) { return own.Includes(entry); });
-  search.Close();
-  return unreadable;
-}
 
 // The texts of the catalogue as the CRT file holds them.
 std::vector<std::string> CatalogueTextsAsWritten() {
@@ -118,14 +80,8 @@ int RunUpdate(const UpdateRequest& request) {
   const CrtDocument kept = ReadTranslatedFile(files.obs);
 
   Settings.messagesOnly = request.messagesOnly;
-  std::vector<std::string> unreadable = ScanSources(request.mask, OwnFiles(files));
-  WriteToConsole("\nWriting files\n");
-  if (!unreadable.empty()) {
-    for (const std::string& name : unreadable) {
-      std::fprintf(stderr, "%s: error: cannot read this source to its end\n", name.c_str());
-    }
-    throw LangError(files.crt, "not updated, since not every source could be read");
-  }
+  ScanSources(request.mask, files);
+  WriteToConsole("Writing files\n");
 
   MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), old.pairs, kept.pairs);
   std::size_t index = 0;

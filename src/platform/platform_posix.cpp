@@ -175,8 +175,8 @@ bool SyncFile(const char* path) {
 }
 
 bool SyncDirectoryOf(const char* path) {
-  std::string directory(path, DirectoryPartLength(path));
-  if (directory.empty()) directory = ".";
+  std::size_t length = DirectoryPartLength(path);
+  const std::string directory = length == 0 ? std::string(".") : std::string(path, length);
   int descriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   return descriptor >= 0 && SyncAndClose(descriptor);
 }

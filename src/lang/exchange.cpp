@@ -37,10 +37,29 @@ CodePage RequiredCodePage(const std::string& name) {
   return *codePage;
 }
 
+// Whether an entry import may take holds a character beyond ASCII, whose bytes depend on the
+// code page.
+bool HoldsNonAscii(const PoDocument& po, bool includeFuzzy) {
+  auto nonAscii = [](const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  };
+  return std::any_of(po.entries.begin(), po.entries.end(), [&](const PoEntry& entry) {
+    return (!entry.fuzzy || includeFuzzy) && (nonAscii(entry.id) || nonAscii(entry.translation));
+  });
+}
+
 // The code page to import with: the one the PO file records that it was exported for, which
-// --charset may only repeat; else --charset, else the default.
+// --charset may only repeat; else --charset. The default is taken only where it cannot give
+// wrong bytes: a tool that drops the header (a CSV round trip) drops the record with it.
 CodePage ImportCodePage(const ImportRequest& request, const PoDocument& po) {
   std::optional<std::string> recorded = RecordedCodePage(po);
+  if (!recorded && request.charset.empty() && HoldsNonAscii(po, request.includeFuzzy)) {
+    throw LangError(request.poFile,
+                    "the file does not say which code page it was exported for (a tool may have "
+                    "dropped its header), and it holds letters beyond ASCII; nothing was changed "
+                    "(give --charset with the code page of the CRT file)");
+  }
   if (!recorded)
     return RequiredCodePage(request.charset.empty() ? kDefaultCharset : request.charset);
   std::optional<CodePage> exported = CodePage::Named(*recorded);

@@ -30,7 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(entry.context || !entry.id.empty());  // that would be the header
   }
 
-  PoDocument again = ReadPo(WritePo({"FUZZ", "2024-05-01 12:00+0000", "de", "cp1252"}, po.entries));
+  PoHeader header;
+  header.projectName = "FUZZ";
+  header.revisionDate = "2024-05-01 12:00+0000";
+  header.language = "de";
+  header.codePage = "cp1252";
+  PoDocument again = ReadPo(WritePo(header, po.entries));
   FUZZ_CHECK(again.problems.empty());
   FUZZ_CHECK(RecordedCodePage(again) == "cp1252");
   FUZZ_CHECK(again.entries.size() == po.entries.size());

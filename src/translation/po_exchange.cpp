@@ -152,35 +152,50 @@ std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage)
   return keys;
 }
 
-ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
-                      std::string_view projectName, const std::optional<std::string>& language,
-                      std::string_view revisionDate) {
-  ExportResult result;
+std::string PoDisplay(std::string_view content, const CodePage& codePage) {
+  return Displayed(content, codePage);
+}
+
+ExportedEntries ExportEntries(const CrtDocument& crt, const CodePage& codePage) {
+  ExportedEntries result;
   result.diagnostics = crt.structureErrors;
   std::vector<PoKey> keys = BuildPoKeys(crt, codePage);
-  std::vector<PoEntry> entries;
   std::map<std::string_view, std::size_t> entryOfText;
   for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
     const CrtPair& pair = crt.pairs[i];
-    auto [found, isNew] = entryOfText.emplace(pair.text, entries.size());
+    auto [found, isNew] = entryOfText.emplace(pair.text, result.entries.size());
     if (isNew) {
       PoEntry entry;
       entry.context = keys[i].context;
       entry.id = keys[i].id;
-      entries.push_back(std::move(entry));
+      result.entries.push_back(std::move(entry));
+      result.firstPairs.push_back(i);
     }
-    PoEntry& entry = entries[found->second];
+    PoEntry& entry = result.entries[found->second];
     if (entry.translation.empty() && !pair.translation.empty()) {
       entry.translation = Displayed(pair.translation, codePage);
       ++result.translated;
     }
   }
-  result.entries = entries.size();
   SortByLine(result.diagnostics);
+  return result;
+}
+
+ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
+                      std::string_view projectName, const std::optional<std::string>& language,
+                      std::string_view revisionDate) {
+  ExportedEntries exported = ExportEntries(crt, codePage);
+  ExportResult result;
+  result.entries = exported.entries.size();
+  result.translated = exported.translated;
+  result.diagnostics = std::move(exported.diagnostics);
   if (!HasErrors(result.diagnostics)) {
-    result.po = WritePo({std::string(projectName), std::string(revisionDate), language,
-                         std::string(codePage.Name())},
-                        entries);
+    PoHeader header;
+    header.projectName = projectName;
+    header.revisionDate = revisionDate;
+    header.language = language;
+    header.codePage = codePage.Name();
+    result.po = WritePo(header, exported.entries);
   }
   return result;
 }

@@ -31,6 +31,21 @@ struct PoKey {
 // Only the empty text has a msgctxt (""), since an empty msgid is the PO header.
 std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage);
 
+// A text or translation of the CRT file as a PO file shows it: the display form of the
+// characters it stands for, in UTF-8.
+std::string PoDisplay(std::string_view content, const CodePage& codePage);
+
+struct ExportedEntries {
+  std::vector<PoEntry> entries;         // one per text, in the order of first appearance
+  std::vector<std::size_t> firstPairs;  // of each entry: its text's first pair
+  std::size_t translated = 0;
+  std::vector<Diagnostic> diagnostics;  // on CRT lines, the structure errors among them
+};
+
+// One entry per text in the order of first appearance, with its first translation that is not
+// empty.
+ExportedEntries ExportEntries(const CrtDocument& crt, const CodePage& codePage);
+
 struct ExportResult {
   std::string po;           // empty when there is any error
   std::size_t entries = 0;  // one per text
@@ -38,8 +53,7 @@ struct ExportResult {
   std::vector<Diagnostic> diagnostics;  // on CRT lines, the structure errors among them
 };
 
-// One entry per text in the order of first appearance, with its first translation that is not
-// empty. The header records the code page.
+// The PO file of ExportEntries. The header records the code page.
 ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
                       std::string_view projectName, const std::optional<std::string>& language,
                       std::string_view revisionDate);

@@ -85,8 +85,41 @@ std::string HeaderField(std::string_view name, std::string_view value) {
   return field + "\n";
 }
 
+// "#: " lines holding the references, each line cut before it would pass 79 columns.
+void AppendReferences(std::string& out, const std::vector<std::string>& references) {
+  constexpr std::size_t kWidth = 79;
+  std::size_t lineStart = out.size();
+  for (const std::string& reference : references) {
+    bool first = out.size() == lineStart;
+    if (!first && out.size() - lineStart + 1 + reference.size() > kWidth) {
+      out += '\n';
+      lineStart = out.size();
+      first = true;
+    }
+    out += first ? "#: " : " ";
+    out += reference;
+  }
+  if (out.size() != lineStart) out += '\n';
+}
+
 void AppendEntry(std::string& out, const PoEntry& entry) {
+  for (const std::string& comment : entry.comments) {
+    out += "#. ";
+    for (char c : comment) out += IsControlCharacter(c) ? ' ' : c;
+    out += '\n';
+  }
+  AppendReferences(out, entry.references);
   if (entry.fuzzy) out += "#, fuzzy\n";
+  if (entry.previousId) {
+    std::string previous;
+    AppendString(previous, "msgid", *entry.previousId);
+    for (std::size_t start = 0; start < previous.size();) {
+      std::size_t end = previous.find('\n', start) + 1;
+      out += "#| ";
+      out.append(previous, start, end - start);
+      start = end;
+    }
+  }
   if (entry.context) AppendString(out, "msgctxt", *entry.context);
   AppendString(out, "msgid", entry.id);
   if (!entry.plural) {
@@ -449,14 +482,16 @@ PoDocument ReadPo(std::string_view bytes) {
 }
 
 std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries) {
-  std::string fields = HeaderField("Project-Id-Version", header.projectName) +
-                       HeaderField("PO-Revision-Date", header.revisionDate) +
-                       HeaderField("Last-Translator", "") + HeaderField("Language-Team", "");
+  std::string fields = HeaderField("Project-Id-Version", header.projectName);
+  if (!header.creationDate.empty()) fields += HeaderField("POT-Creation-Date", header.creationDate);
+  fields += HeaderField("PO-Revision-Date", header.revisionDate) +
+            HeaderField("Last-Translator", "") + HeaderField("Language-Team", "");
   if (header.language) fields += HeaderField("Language", *header.language);
   fields +=
       "MIME-Version: 1.0\n"
       "Content-Type: text/plain; charset=UTF-8\n"
       "Content-Transfer-Encoding: 8bit\n";
+  if (!header.generator.empty()) fields += HeaderField("X-Generator", header.generator);
   if (!header.codePage.empty()) fields += HeaderField(kCodePageField, header.codePage);
   std::string out;
   AppendString(out, "msgid", "");

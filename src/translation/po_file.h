@@ -20,6 +20,10 @@ struct PoEntry {
   std::string pluralId;                         // msgid_plural
   std::vector<std::string> pluralTranslations;  // msgstr[0], msgstr[1], ...
   std::size_t translationLine = 0;              // of its msgstr (or msgstr[0])
+  // Written, not read: what a translator is shown beside the entry.
+  std::vector<std::string> comments;    // "#." lines: what the text is
+  std::vector<std::string> references;  // "#:" FILE:LINE, where it is used
+  std::optional<std::string> previousId;  // "#| msgid": the text a fuzzy translation was for
 };
 
 struct PoDocument {
@@ -45,13 +49,16 @@ constexpr std::string_view kCodePageField = "X-Quotex-Code-Page";
 
 struct PoHeader {
   std::string projectName;   // Project-Id-Version
+  std::string creationDate;  // POT-Creation-Date, when the texts were extracted; left out when empty
   std::string revisionDate;  // PO-Revision-Date, e.g. "2024-05-01 12:00+0000"
   std::optional<std::string> language;
-  std::string codePage;  // the kCodePageField, last; left out when empty
+  std::string generator;  // X-Generator; left out when empty
+  std::string codePage;   // the kCodePageField, last; left out when empty
 };
 
 // A UTF-8 PO file with LF line ends: the header entry, then one entry per element, separated by
-// blank lines. Strings are escaped as gettext does; a string with a line feed before its end is
+// blank lines; an entry's comments, references, flag and previous msgid come first, in that
+// order, as gettext's tools write them. Strings are escaped as gettext does; a string with a line feed before its end is
 // written one line per piece. The same input gives the same bytes. Header values are one line
 // each: a control character in them becomes a blank.
 std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries);

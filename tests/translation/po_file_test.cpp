@@ -45,7 +45,16 @@ std::vector<std::string> ProblemsOf(const PoDocument& po) {
   return problems;
 }
 
-const PoHeader kHeader{"TEXTS", "2024-05-01 12:00+0000", "de", "cp1252"};
+PoHeader Header(std::string project, std::optional<std::string> language, std::string codePage) {
+  PoHeader header;
+  header.projectName = std::move(project);
+  header.revisionDate = "2024-05-01 12:00+0000";
+  header.language = std::move(language);
+  header.codePage = std::move(codePage);
+  return header;
+}
+
+const PoHeader kHeader = Header("TEXTS", "de", "cp1252");
 
 TEST(PoFileTest, WritesAHeaderAndEntriesAsGettextDoes) {
   PoEntry fuzzy = Entry("Cancel", "Abbrechen");
@@ -94,7 +103,7 @@ TEST(PoFileTest, WritesAHeaderAndEntriesAsGettextDoes) {
 }
 
 TEST(PoFileTest, KeepsHeaderValuesOnOneLine) {
-  std::string po = WritePo({"a\nLanguage: xx", "now", std::nullopt, ""}, {});
+  std::string po = WritePo(Header("a\nLanguage: xx", std::nullopt, ""), {});
   EXPECT_NE(po.find("\"Project-Id-Version: a Language: xx\\n\"\n"), std::string::npos);
   EXPECT_EQ(po.find("\"Language:"), std::string::npos);
 }

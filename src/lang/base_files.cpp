@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -136,6 +137,21 @@ void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic) {
   std::fprintf(stderr, "%s\n", FormatDiagnostic(file, diagnostic).c_str());
 }
 
+bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics) {
+  bool error = false;
+  for (const Diagnostic& diagnostic : diagnostics) {
+    PrintDiagnostic(file, diagnostic);
+    error = error || diagnostic.severity == Severity::kError;
+  }
+  return error;
+}
+
+CodePage RequiredCodePage(const std::string& name) {
+  std::optional<CodePage> codePage = CodePage::Named(name);
+  if (!codePage) throw LangError(name, "this code page is not available on this system");
+  return *codePage;
+}
+
 void OpenOutput(TextFile& file, const std::string& sibling, const std::string& finalName) {
   errno = 0;
   file.Open(sibling.c_str(), "wt");
@@ -166,11 +182,11 @@ void PrintSummary(const std::string& line) {
   std::fputc('\n', stdout);
 }
 
-std::string ModificationTime(const std::string& name) {
-  std::error_code error;
-  auto written = std::filesystem::last_write_time(name, error);
-  if (error) throw LangError(name, "cannot read: " + error.message());
-  auto minutes = std::chrono::floor<std::chrono::minutes>(std::chrono::file_clock::to_sys(written));
+namespace {
+
+// A time as a PO header gives a date: "2026-12-07 08:39+0000".
+std::string PoDate(std::chrono::system_clock::time_point when) {
+  auto minutes = std::chrono::floor<std::chrono::minutes>(when);
   auto day = std::chrono::floor<std::chrono::days>(minutes);
   std::chrono::year_month_day date(day);
   std::chrono::hh_mm_ss time(minutes - day);
@@ -179,4 +195,27 @@ std::string ModificationTime(const std::string& name) {
                 static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
                 static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()));
   return text;
+}
+
+}  // namespace
+
+std::string ModificationTime(const std::string& name) {
+  std::error_code error;
+  auto written = std::filesystem::last_write_time(name, error);
+  if (error) throw LangError(name, "cannot read: " + error.message());
+  return PoDate(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+      std::chrono::file_clock::to_sys(written)));
+}
+
+// SOURCE_DATE_EPOCH, where a reproducible build sets it, stands for now, as in other tools
+// that stamp their outputs.
+std::string CurrentTime() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+    char* end = nullptr;
+    long long seconds = std::strtoll(epoch, &end, 10);
+    if (end != epoch && *end == '\0' && seconds >= 0) {
+      return PoDate(std::chrono::system_clock::time_point(std::chrono::seconds(seconds)));
+    }
+  }
+  return PoDate(std::chrono::system_clock::now());
 }

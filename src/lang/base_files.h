@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scan/text_file.h"
+#include "translation/code_page.h"
 #include "translation/crt_reader.h"
 
 // The bytes of a file; false when there is no such file. Raises LangError when the file exists
@@ -45,12 +46,20 @@ CrtDocument ReadTranslatedFile(const std::string& name, bool required = false);
 
 // Prints a diagnostic about a line of `file` on standard error.
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic);
+// Prints the diagnostics about `file`; true when one of them is an error.
+bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics);
+
+// The code page `name` names (a name the command line has checked); raises LangError where this
+// system lacks it.
+CodePage RequiredCodePage(const std::string& name);
 
 // Prints the one line a command prints on success, on standard output.
 void PrintSummary(const std::string& line);
 
 // When the file was last written, in UTC, as a PO header gives a date: "2026-12-07 08:39+0000".
 std::string ModificationTime(const std::string& name);
+// The time now, given so (or the time SOURCE_DATE_EPOCH gives, in seconds since 1970).
+std::string CurrentTime();
 
 // Opens `file` to write `sibling`, the name `finalName` is written under; closes it, making
 // sure everything reached the file. Both raise LangError naming `finalName`.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct UpdateRequest {
   std::string mask;
@@ -25,7 +26,12 @@ struct ExportRequest {
   std::string base;
   std::string output;  // empty: BASE.po
   std::string charset = kDefaultCharset;
-  std::string language;  // empty: none
+  std::string language;   // empty: none
+  std::string generator;  // the program and its version, for the header
+  std::string sources;    // the mask of the sources to tell where each text is used; empty: none
+  bool messagesOnly = false;
+  bool suggestions = true;              // offer translations of similar texts, marked fuzzy
+  std::vector<std::string> compendia;  // other bases whose translations are offered too
 };
 int RunExport(const ExportRequest& request);
 

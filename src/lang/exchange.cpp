@@ -1,4 +1,5 @@
-// `check`, `export` and `import`: the commands that read a translated CRT file as it stands.
+// `check` and `import`: the commands that read a translated CRT file as it stands and take it,
+// or a PO file, at its word.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -20,22 +21,6 @@
 #include "translation/po_file.h"
 
 namespace {
-
-// Prints the diagnostics about `file`; true when one of them is an error.
-bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics) {
-  bool error = false;
-  for (const Diagnostic& diagnostic : diagnostics) {
-    PrintDiagnostic(file, diagnostic);
-    error = error || diagnostic.severity == Severity::kError;
-  }
-  return error;
-}
-
-CodePage RequiredCodePage(const std::string& name) {
-  std::optional<CodePage> codePage = CodePage::Named(name);
-  if (!codePage) throw LangError(name, "this code page is not available on this system");
-  return *codePage;
-}
 
 // Whether an entry import may take holds a character beyond ASCII, whose bytes depend on the
 // code page.
@@ -86,18 +71,6 @@ CodePage ImportCodePage(const ImportRequest& request, const PoDocument& po) {
 std::string Percentage(std::size_t part, std::size_t whole) {
   std::size_t tenths = whole == 0 ? 1000 : part * 1000 / whole;
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
-}
-
-// Writes `bytes` as the whole of `name`, replacing it only once it is completely written.
-void ReplaceFile(const std::string& name, std::string_view bytes, const BaseFiles& files) {
-  FileSet set(files.journal, name);
-  std::string staged = set.Stage(name);
-  std::FILE* file = std::fopen(staged.c_str(), "wb");
-  if (file == nullptr) throw LangError(name, "cannot write: " + LastSystemError());
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  written = std::fclose(file) == 0 && written;
-  if (!written) throw LangError(name, "cannot write: " + LastSystemError());
-  set.Commit();
 }
 
 // The text as the BAS file shows it, given its CRT form and the old BAS line for it: the old
@@ -186,24 +159,6 @@ int RunCheck(const CheckRequest& request) {
                std::to_string(result.translated) + " translated (" +
                Percentage(result.translated, result.texts) + ")");
   return errors ? 1 : 0;
-}
-
-int RunExport(const ExportRequest& request) {
-  CodePage codePage = RequiredCodePage(request.charset);
-  const BaseFiles files(request.base);
-  RecoverBase(files);
-  const std::string& crtName = files.crt;
-  CrtDocument crt = ReadTranslatedFile(crtName, true);
-  std::string poName = request.output.empty() ? files.po : request.output;
-  std::optional<std::string> language;
-  if (!request.language.empty()) language = request.language;
-  ExportResult result =
-      ExportPo(crt, codePage, ProjectName(request.base), language, ModificationTime(crtName));
-  if (Report(crtName, result.diagnostics)) return 1;
-  ReplaceFile(poName, result.po, files);
-  PrintSummary(poName + ": " + Counted(result.entries, "text") + ", " +
-               std::to_string(result.translated) + " translated");
-  return 0;
 }
 
 int RunImport(const ImportRequest& request) {

@@ -1,0 +1,143 @@
+// `export`: the texts and translations of a CRT file as a PO file, with what translators get
+// from every peer tool besides: where each text is used and what it is there, and the
+// translation of the most similar text for each text without one.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "common/settings.h"
+#include "lang/base_files.h"
+#include "lang/commands.h"
+#include "lang/file_set.h"
+#include "lang/lang_error.h"
+#include "lang/sources.h"
+#include "lang/suggestions.h"
+#include "platform/platform.h"
+#include "translation/diagnostic.h"
+#include "translation/notation.h"
+#include "translation/po_exchange.h"
+#include "translation/po_file.h"
+
+namespace {
+
+// Writes `bytes` as the whole of `name`, replacing it only once it is completely written.
+void ReplaceFile(const std::string& name, std::string_view bytes, const BaseFiles& files) {
+  FileSet set(files.journal, name);
+  std::string staged = set.Stage(name);
+  std::FILE* file = std::fopen(staged.c_str(), "wb");
+  if (file == nullptr) throw LangError(name, "cannot write: " + LastSystemError());
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  written = std::fclose(file) == 0 && written;
+  if (!written) throw LangError(name, "cannot write: " + LastSystemError());
+  set.Commit();
+}
+
+// Tells each entry where its text is used and what it is there, or that the sources no longer
+// use it; and notes a text that looks like program matter.
+void AddUses(ExportedEntries& exported, const CrtDocument& crt,
+             const std::unordered_map<std::string, TextUses>& uses) {
+  for (std::size_t i = 0; i < exported.entries.size(); ++i) {
+    PoEntry& entry = exported.entries[i];
+    const std::string& text = crt.pairs[exported.firstPairs[i]].text;
+    auto found = uses.find(text);
+    if (found == uses.end()) {
+      entry.comments.push_back("not found in the sources");
+    } else {
+      if (!found->second.context.empty()) entry.comments.push_back(found->second.context);
+      entry.references = found->second.references;
+    }
+    if (std::string note = ProgramMatterNote(text); !note.empty()) {
+      entry.comments.push_back(note);
+    }
+  }
+}
+
+// A translated text that may be offered for a similar one.
+struct Offer {
+  std::string characters;  // what the text stands for, compared with the others
+  const CrtPair* pair;
+  std::string origin;  // the file of another application it comes from; empty for the base's own
+};
+
+// The translated pairs of a file, in its order.
+void AddOffers(const CrtDocument& document, const std::string& origin, std::vector<Offer>& offers) {
+  for (const CrtPair& pair : document.pairs) {
+    if (pair.translation.empty()) continue;
+    offers.push_back(Offer{DecodeNotation(pair.text), &pair, origin});
+  }
+}
+
+// Offers each entry without a translation the translation of the most similar translated text,
+// marked fuzzy with the text it was made for, as msgmerge does: the base's obsolete texts first,
+// then its translated ones, then those of the other applications, each in its file's order.
+// Returns how many entries got one.
+std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
+                           const BaseFiles& files, const std::vector<std::string>& compendia,
+                           const CodePage& codePage) {
+  std::vector<CrtDocument> documents;
+  documents.reserve(1 + 2 * compendia.size());
+  std::vector<Offer> offers;
+  AddOffers(documents.emplace_back(ReadTranslatedFile(files.obs)), {}, offers);
+  AddOffers(crt, {}, offers);
+  for (const std::string& compendium : compendia) {
+    const BaseFiles other(compendium);
+    AddOffers(documents.emplace_back(ReadTranslatedFile(other.crt, true)), other.crt, offers);
+    AddOffers(documents.emplace_back(ReadTranslatedFile(other.obs)), other.obs, offers);
+  }
+  std::vector<SuggestionCandidate> candidates;
+  candidates.reserve(offers.size());
+  for (std::size_t i = 0; i < offers.size(); ++i) candidates.push_back({offers[i].characters, i});
+  SuggestionIndex index(candidates);
+
+  std::size_t suggested = 0;
+  for (std::size_t i = 0; i < exported.entries.size(); ++i) {
+    PoEntry& entry = exported.entries[i];
+    const std::string& text = crt.pairs[exported.firstPairs[i]].text;
+    if (!entry.translation.empty() || text.empty()) continue;
+    std::optional<Suggestion> suggestion = index.Find(DecodeNotation(text));
+    if (!suggestion) continue;
+    const Offer& offer = offers[suggestion->payload];
+    entry.translation = PoDisplay(offer.pair->translation, codePage);
+    entry.fuzzy = true;
+    std::string previous = PoDisplay(offer.pair->text, codePage);
+    if (previous != entry.id) entry.previousId = std::move(previous);
+    if (!offer.origin.empty()) entry.comments.push_back("suggested by " + offer.origin);
+    ++suggested;
+  }
+  return suggested;
+}
+
+}  // namespace
+
+int RunExport(const ExportRequest& request) {
+  CodePage codePage = RequiredCodePage(request.charset);
+  const BaseFiles files(request.base);
+  RecoverBase(files);
+  CrtDocument crt = ReadTranslatedFile(files.crt, true);
+  ExportedEntries exported = ExportEntries(crt, codePage);
+  if (Report(files.crt, exported.diagnostics)) return 1;
+
+  PoHeader header;
+  header.projectName = ProjectName(request.base);
+  header.revisionDate = ModificationTime(files.crt);
+  if (!request.language.empty()) header.language = request.language;
+  header.generator = request.generator;
+  header.codePage = codePage.Name();
+  if (!request.sources.empty()) {
+    Settings.messagesOnly = request.messagesOnly;
+    header.creationDate = CurrentTime();
+    AddUses(exported, crt, ScanSourceUses(request.sources, files));
+  }
+  std::size_t suggested = 0;
+  if (request.suggestions) {
+    suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
+  }
+  std::string poName = request.output.empty() ? files.po : request.output;
+  ReplaceFile(poName, WritePo(header, exported.entries), files);
+  PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
+               std::to_string(exported.translated) + " translated" +
+               (suggested > 0 ? ", " + std::to_string(suggested) + " suggested" : ""));
+  return 0;
+}

@@ -8,40 +8,84 @@
 
 // Ratios are compared exactly, as fractions: with M the common subsequence and S = |a| + |b|,
 // the ratio 2M/S reaches the threshold 4/5 when 5M >= 2S, and M1/S1 beats M2/S2 when
-// M1*S2 > M2*S1. Candidates are shorter than 2^31 characters and a query that can reach the
-// threshold at most half as long again, so the products stay below 2^64.
+// M1*S2 > M2*S1. Texts are shorter than 2^28 characters, so the products stay far below 2^64.
 //
-// The bounds that rule a candidate out before its LCS is computed, each an exact upper bound:
+// The bounds that rule a candidate out before its LCS is computed, each an upper bound of M:
 // - length: M <= min(|a|, |b|);
-// - characters: M <= the sum over byte values of the smaller of the two counts;
+// - characters: M <= the sum over classes of characters of the smaller of the two texts'
+//   counts in the class (each common character pairs one of `a` with one of `b` of its class);
 // - character pairs: a pair of adjacent characters of `a` (i, i+1) is kept in `b` unless the
 //   alignment of a longest common subsequence drops i or i+1 (each dropped character of `a`
 //   breaks at most two pairs) or puts characters of `b` between them (each inserted character of
 //   `b` breaks at most one). With D = |a| - M dropped and I = |b| - M inserted characters, the
 //   two texts share at least (|a| - 1) - 2D - I = 3M - S - 1 pairs, counting a pair that occurs
 //   k times as k distinct keys (the pair, and its number of occurrences before it in the text).
-//   At the threshold M >= ceil(2S/5), so a pair of lengths needs T(|a|, |b|) = 3*ceil(2S/5) -
-//   S - 1 shared keys. Where T > 0, prefix filtering applies: order all keys by a global order
-//   (fewest candidates first); two key sets sharing T keys share one among the first |X| - T + 1
-//   keys of each. So each candidate is indexed by the first keys it needs for the smallest T of
-//   any query length, and a query looks up its own first keys for the smallest T of the
-//   candidate lengths it can match. Lengths where T <= 0 (a few characters) are compared whole.
+//   A ratio of at least 2m/s needs M >= ceil(mS/s), so the pair of lengths shares at least
+//   T = 3*ceil(mS/s) - S - 1 keys. Where T > 0, prefix filtering applies: with all keys in one
+//   global order (held by the fewest candidates first), two key sets sharing T keys share one
+//   among the first |X| - T + 1 keys of each. So each candidate is indexed under its first keys
+//   for the smallest T of any query length at the threshold, and a query looks up its own first
+//   keys for the smallest T of the lengths it can match at the best ratio found so far. Lengths
+//   where T <= 0 at the threshold (texts of a few characters) are compared whole.
 
 namespace {
 
 constexpr std::uint32_t kNoOrder = std::numeric_limits<std::uint32_t>::max();
-constexpr std::size_t kMaxCandidateLength = (std::size_t{1} << 31) - 1;
+constexpr std::size_t kMaxLength = (std::size_t{1} << 28) - 1;
 
-// The lengths a text of length `a` can reach the threshold with: 3*min >= 2*max.
-std::size_t ShortestMatch(std::size_t a) { return (2 * a + 2) / 3; }
-std::size_t LongestMatch(std::size_t a) { return a + a / 2; }
+// A ratio 2M/S as M common characters out of S, both texts' lengths together.
+struct Fraction {
+  std::uint64_t common, total;
+};
+constexpr Fraction kThreshold{2, 5};
 
-// The keys two texts of these lengths share at least when their ratio reaches the threshold;
-// zero or less means the pair bound rules nothing out.
-long long SharedKeysNeeded(std::size_t a, std::size_t b) {
-  long long s = static_cast<long long>(a + b);
-  long long m = (2 * s + 4) / 5;
-  return 3 * m - s - 1;
+// The fewest common characters that reach `ratio` out of `total`.
+std::uint64_t CommonNeeded(std::uint64_t total, Fraction ratio) {
+  return (ratio.common * total + ratio.total - 1) / ratio.total;
+}
+
+// The lengths a text of length `a` can reach `ratio` with, the shorter text having every
+// character in common: min * (S - M) >= M * max.
+std::size_t ShortestMatch(std::size_t a, Fraction ratio) {
+  std::uint64_t rest = ratio.total - ratio.common;
+  return static_cast<std::size_t>((ratio.common * a + rest - 1) / rest);
+}
+std::size_t LongestMatch(std::size_t a, Fraction ratio) {
+  return static_cast<std::size_t>(a * (ratio.total - ratio.common) / ratio.common);
+}
+
+// The keys two texts of these lengths share at least when they reach `ratio`; zero or less
+// means the pair bound rules nothing out.
+long long SharedKeysNeeded(std::size_t a, std::size_t b, Fraction ratio) {
+  auto total = static_cast<long long>(a + b);
+  return 3 * static_cast<long long>(CommonNeeded(a + b, ratio)) - total - 1;
+}
+
+// How many of its first keys in the global order a text of length `a` with `keys` keys is
+// indexed under, or looked up by, so that every text of a length it can reach `ratio` with that
+// needs shared keys shares one of them.
+std::size_t PrefixLength(std::size_t a, std::size_t keys, Fraction ratio) {
+  long long fewest = std::numeric_limits<long long>::max();
+  for (std::size_t b = ShortestMatch(a, ratio); b <= LongestMatch(a, ratio); ++b) {
+    long long needed = SharedKeysNeeded(a, b, ratio);
+    if (needed > 0) fewest = std::min(fewest, needed);
+  }
+  if (fewest > static_cast<long long>(keys)) return 0;
+  return keys - static_cast<std::size_t>(fewest) + 1;
+}
+
+// The class of a character for the character bound: letters without regard to case, a frequent
+// one with a rare one (so that no class holds two frequent ones), the blank, the characters
+// above 127, and everything else.
+unsigned char ClassOf(unsigned char c) {
+  constexpr std::string_view kByFrequency = "etaoinshrdlcumwfgypbvkjxqz";
+  if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+  std::size_t letter = kByFrequency.find(static_cast<char>(c));
+  if (letter != std::string_view::npos) {
+    return static_cast<unsigned char>(letter < 13 ? letter : 25 - letter);
+  }
+  if (c == ' ') return 13;
+  return c >= 128 ? 14 : 15;
 }
 
 // The keys of a text's adjacent pairs: the two bytes in the low 16 bits, above them how often
@@ -115,44 +159,52 @@ double SimilarityRatio(std::string_view a, std::string_view b) {
 
 // The best candidate so far, or the threshold before there is one.
 struct SuggestionIndex::Best {
-  std::uint64_t common = 2, total = 5;  // M and S: ratio 0.8
-  std::uint32_t order = kNoOrder;       // ties with the threshold count as reaching it
+  Fraction ratio = kThreshold;
+  std::uint32_t order = kNoOrder;  // ties with the threshold count as reaching it
   std::uint32_t position = kNoOrder;
 
   // Whether M common characters out of S, for the candidate at `order`, come before it.
   bool LosesTo(std::uint64_t m, std::uint64_t s, std::uint32_t candidateOrder) const {
-    std::uint64_t left = m * total, right = common * s;
+    std::uint64_t left = m * ratio.total, right = ratio.common * s;
     return left > right || (left == right && candidateOrder < order);
   }
 };
 
-SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candidates)
-    : queryCounts_(256), spare_(256) {
-  if (candidates.size() >= kNoOrder) throw std::length_error("too many candidate texts");
-  std::vector<std::uint32_t> byLength(candidates.size());
+SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candidates) {
+  std::size_t count = candidates.size(), totalLength = 0;
+  for (const SuggestionCandidate& candidate : candidates) {
+    if (candidate.characters.size() > kMaxLength) throw std::length_error("text too long");
+    totalLength += candidate.characters.size();
+  }
+  if (count >= kNoOrder || totalLength > std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("too many candidate texts");
+  }
+  std::vector<std::uint32_t> byLength(count);
   std::iota(byLength.begin(), byLength.end(), 0u);
   std::stable_sort(byLength.begin(), byLength.end(), [&](std::uint32_t x, std::uint32_t y) {
     return candidates[x].characters.size() < candidates[y].characters.size();
   });
-  std::size_t totalLength = 0;
-  for (const SuggestionCandidate& candidate : candidates) {
-    if (candidate.characters.size() > kMaxCandidateLength) {
-      throw std::length_error("candidate text too long");
-    }
-    totalLength += candidate.characters.size();
-  }
   characters_.reserve(totalLength);
+  starts_.reserve(count);
+  lengths_.reserve(count);
+  order_ = byLength;
+  payloads_.reserve(count);
+  classCounts_.assign(count * kClasses, 0);
   for (std::uint32_t order : byLength) {
-    const SuggestionCandidate& candidate = candidates[order];
-    starts_.push_back(characters_.size());
-    lengths_.push_back(static_cast<std::uint32_t>(candidate.characters.size()));
-    order_.push_back(order);
-    payloads_.push_back(candidate.payload);
-    characters_ += candidate.characters;
+    std::string_view text = candidates[order].characters;
+    unsigned char* classes = classCounts_.data() + starts_.size() * kClasses;
+    for (char c : text) {
+      unsigned char& inClass = classes[ClassOf(static_cast<unsigned char>(c))];
+      if (inClass < 255) ++inClass;
+    }
+    starts_.push_back(static_cast<std::uint32_t>(characters_.size()));
+    lengths_.push_back(static_cast<std::uint32_t>(text.size()));
+    payloads_.push_back(candidates[order].payload);
+    characters_ += text;
   }
-  seen_.assign(candidates.size(), 0);
+  seen_.assign(count, 0);
 
-  // The distinct keys and how many candidates hold each; the global order is by that count.
+  // The distinct keys and how many candidates hold each; the global order is by that number.
   std::vector<std::uint64_t> all, keys;
   for (const SuggestionCandidate& candidate : candidates) {
     PairKeys(candidate.characters, keys);
@@ -168,7 +220,6 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
     ++holders.back();
   }
   std::vector<std::uint64_t>().swap(all);
-  if (keys_.size() >= kNoOrder) throw std::length_error("too many candidate texts");
   std::vector<std::uint32_t> byHolders(keys_.size());
   std::iota(byHolders.begin(), byHolders.end(), 0u);
   std::stable_sort(byHolders.begin(), byHolders.end(),
@@ -176,47 +227,44 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
   ranks_.resize(keys_.size());
   for (std::uint32_t rank = 0; rank < byHolders.size(); ++rank) ranks_[byHolders[rank]] = rank;
 
-  // Each candidate's indexed prefix: the keys it shares with any query that can match it.
+  // Each candidate under its first keys, counted first to lay the lists out in one array.
+  std::vector<std::uint32_t> indexes;
   auto forEachIndexedKey = [&](std::uint32_t position, auto&& use) {
-    std::size_t b = lengths_[position];
-    long long needed = std::numeric_limits<long long>::max();
-    for (std::size_t a = ShortestMatch(b); a <= LongestMatch(b); ++a) {
-      needed = std::min(needed, SharedKeysNeeded(a, b));
-    }
-    PairKeys(std::string_view(characters_).substr(starts_[position], b), keys);
-    std::vector<std::uint32_t> indexes;
+    PairKeys(std::string_view(characters_).substr(starts_[position], lengths_[position]), keys);
+    indexes.clear();
     for (std::uint64_t key : keys) {
-      indexes.push_back(
-          static_cast<std::uint32_t>(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
+      indexes.push_back(static_cast<std::uint32_t>(
+          std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
     }
     std::sort(indexes.begin(), indexes.end(),
               [&](std::uint32_t x, std::uint32_t y) { return ranks_[x] < ranks_[y]; });
-    long long prefix = static_cast<long long>(indexes.size()) - std::max(needed, 1LL) + 1;
-    for (long long i = 0; i < prefix; ++i) use(indexes[static_cast<std::size_t>(i)]);
+    std::size_t prefix = PrefixLength(lengths_[position], indexes.size(), kThreshold);
+    for (std::size_t i = 0; i < prefix; ++i) use(indexes[i]);
   };
   postingStarts_.assign(keys_.size() + 1, 0);
-  for (std::uint32_t position = 0; position < lengths_.size(); ++position) {
+  for (std::uint32_t position = 0; position < count; ++position) {
     forEachIndexedKey(position, [&](std::uint32_t key) { ++postingStarts_[key + 1]; });
   }
   std::partial_sum(postingStarts_.begin(), postingStarts_.end(), postingStarts_.begin());
   postings_.resize(postingStarts_.back());
   std::vector<std::uint32_t> filled(postingStarts_.begin(), postingStarts_.end() - 1);
-  for (std::uint32_t position = 0; position < lengths_.size(); ++position) {
+  for (std::uint32_t position = 0; position < count; ++position) {
     forEachIndexedKey(position, [&](std::uint32_t key) { postings_[filled[key]++] = position; });
   }
 }
 
 std::size_t SuggestionIndex::MemoryBytes() const {
   auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
-  return characters_.capacity() + bytes(starts_) + bytes(lengths_) + bytes(order_) +
-         bytes(payloads_) + bytes(keys_) + bytes(ranks_) + bytes(postingStarts_) +
-         bytes(postings_) + bytes(seen_) + bytes(matchMasks_) + bytes(lcsVector_) +
-         bytes(queryCounts_) + bytes(spare_) + bytes(gathered_);
+  return sizeof(*this) + characters_.capacity() + bytes(starts_) + bytes(lengths_) +
+         bytes(order_) + bytes(payloads_) + bytes(classCounts_) + bytes(keys_) + bytes(ranks_) +
+         bytes(postingStarts_) + bytes(postings_) + bytes(seen_) + bytes(matchMasks_) +
+         bytes(lcsVector_);
 }
 
 std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
   std::size_t a = query.size();
-  if (lengths_.empty() || a > kMaxCandidateLength) return std::nullopt;
+  if (a > kMaxLength) throw std::length_error("text too long");
+  if (lengths_.empty()) return std::nullopt;
   if (a == 0) {  // only an empty candidate matches, the first one in order
     if (lengths_[0] != 0) return std::nullopt;
     return Suggestion{payloads_[0], 1.0};
@@ -229,102 +277,96 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
     return static_cast<std::uint32_t>(
         std::lower_bound(lengths_.begin(), lengths_.end(), length) - lengths_.begin());
   };
-  std::uint32_t first = positionOf(ShortestMatch(a)), end = positionOf(LongestMatch(a) + 1);
+  Best best;
+  std::uint32_t first = positionOf(ShortestMatch(a, best.ratio));
+  std::uint32_t end = positionOf(LongestMatch(a, best.ratio) + 1);
   if (first == end) return std::nullopt;
+  PrepareQuery(query);
 
-  // Lengths where the pair bound rules nothing out are taken whole; the others through the
-  // index, with the fewest shared keys any of them needs.
-  gathered_.clear();
-  long long needed = std::numeric_limits<long long>::max();
-  for (std::size_t b = ShortestMatch(a); b <= LongestMatch(a); ++b) {
-    long long keysNeeded = SharedKeysNeeded(a, b);
-    if (keysNeeded > 0) {
-      needed = std::min(needed, keysNeeded);
-      continue;
-    }
+  // Lengths where the pair bound rules nothing out are compared whole.
+  for (std::size_t b = ShortestMatch(a, kThreshold); b <= LongestMatch(a, kThreshold); ++b) {
+    if (SharedKeysNeeded(a, b, kThreshold) > 0) continue;
     for (std::uint32_t p = positionOf(b); p < lengths_.size() && lengths_[p] == b; ++p) {
       seen_[p] = queryNumber_;
-      gathered_.push_back(p);
+      Consider(p, query, best);
     }
   }
+
+  // The others through the index: the lists of the query's first keys in the global order, as
+  // many as the best so far leaves needed. Keys no candidate holds come first in that order, so
+  // they use up places without a list.
   std::vector<std::uint64_t> keys;
   PairKeys(query, keys);
-  if (needed <= static_cast<long long>(keys.size())) {
-    // Keys no candidate holds come first in the global order: they use up places of the prefix.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank + 1 (0: unknown), key
-    for (std::uint64_t key : keys) {
-      auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
-      auto index = static_cast<std::uint32_t>(found - keys_.begin());
-      bool known = found != keys_.end() && *found == key;
-      ranked.emplace_back(known ? ranks_[index] + 1 : 0, index);
-    }
-    std::sort(ranked.begin(), ranked.end());
-    std::size_t prefix = keys.size() - static_cast<std::size_t>(needed) + 1;
-    std::vector<std::uint32_t> lists;
-    for (std::size_t i = 0; i < prefix; ++i) {
-      if (ranked[i].first != 0) lists.push_back(ranked[i].second);
-    }
-    for (std::uint32_t key : lists) {
-      auto listBegin = postings_.begin() + postingStarts_[key];
-      auto listEnd = postings_.begin() + postingStarts_[key + 1];
-      for (auto p = std::lower_bound(listBegin, listEnd, first); p != listEnd && *p < end; ++p) {
-        if (seen_[*p] == queryNumber_) continue;
-        seen_[*p] = queryNumber_;
-        gathered_.push_back(*p);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank + 1 (0: unknown), key
+  for (std::uint64_t key : keys) {
+    auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
+    auto index = static_cast<std::uint32_t>(found - keys_.begin());
+    bool known = found != keys_.end() && *found == key;
+    ranked.emplace_back(known ? ranks_[index] + 1 : 0, index);
+  }
+  std::sort(ranked.begin(), ranked.end());
+  std::size_t prefix = PrefixLength(a, keys.size(), best.ratio);
+  for (std::size_t i = 0; i < prefix; ++i) {
+    if (ranked[i].first == 0) continue;
+    std::uint32_t key = ranked[i].second;
+    auto listEnd = postings_.begin() + postingStarts_[key + 1];
+    auto p = std::lower_bound(postings_.begin() + postingStarts_[key], listEnd, first);
+    for (; p != listEnd && *p < end; ++p) {
+      if (seen_[*p] == queryNumber_) continue;
+      seen_[*p] = queryNumber_;
+      // Met first at key i, the candidate holds none of the keys before it (it would be in
+      // their lists), so it shares at most the keys from i on.
+      if (static_cast<long long>(i) + SharedKeysNeeded(a, lengths_[*p], best.ratio) >
+          static_cast<long long>(keys.size())) {
+        continue;
       }
+      if (!Consider(*p, query, best)) continue;
+      // A better best needs a closer length and more shared keys.
+      prefix = PrefixLength(a, keys.size(), best.ratio);
+      first = positionOf(ShortestMatch(a, best.ratio));
+      end = positionOf(LongestMatch(a, best.ratio) + 1);
     }
   }
-  if (gathered_.empty()) return std::nullopt;
-
-  PrepareQuery(query);
-  Best best;
-  for (std::uint32_t position : gathered_) Consider(position, query, best);
   FinishQuery(query);
   if (best.position == kNoOrder) return std::nullopt;
-  return Suggestion{payloads_[best.position], Ratio(best.common, best.total)};
+  return Suggestion{payloads_[best.position], Ratio(best.ratio.common, best.ratio.total)};
 }
 
 void SuggestionIndex::PrepareQuery(std::string_view query) {
   words_ = (query.size() + 63) / 64;
   if (matchMasks_.size() < 256 * words_) matchMasks_.resize(256 * words_);
   SetMatchMasks(query, words_, matchMasks_.data());
-  for (char c : query) ++queryCounts_[static_cast<unsigned char>(c)];
-  spare_ = queryCounts_;
+  std::array<std::size_t, kClasses> classes{};
+  for (char c : query) ++classes[ClassOf(static_cast<unsigned char>(c))];
+  queryClassExcess_ = 0;
+  for (std::size_t k = 0; k < kClasses; ++k) {
+    queryClasses_[k] = static_cast<unsigned char>(std::min<std::size_t>(classes[k], 255));
+    queryClassExcess_ += classes[k] - queryClasses_[k];
+  }
 }
 
 void SuggestionIndex::FinishQuery(std::string_view query) {
   for (char c : query) {
-    unsigned char byte = static_cast<unsigned char>(c);
+    auto byte = static_cast<std::size_t>(static_cast<unsigned char>(c));
     std::fill_n(matchMasks_.begin() + static_cast<std::ptrdiff_t>(byte * words_), words_, 0);
-    queryCounts_[byte] = 0;
-    spare_[byte] = 0;
   }
 }
 
-void SuggestionIndex::Consider(std::uint32_t position, std::string_view query, Best& best) {
+bool SuggestionIndex::Consider(std::uint32_t position, std::string_view query, Best& best) {
   std::uint64_t a = query.size(), b = lengths_[position], total = a + b;
   std::uint32_t order = order_[position];
-  if (!best.LosesTo(std::min(a, b), total, order)) return;
+  if (!best.LosesTo(std::min(a, b), total, order)) return false;
 
-  // The character bound, given up as soon as too many of the candidate's characters are
-  // missing from the query to reach the best so far.
+  // The character bound. A count of 255 may stand for more: the query's counts above 255 are
+  // added whole.
+  const unsigned char* counts = classCounts_.data() + position * kClasses;
+  unsigned inClasses = 0;  // a loop the compiler turns into a few vector instructions
+  for (std::size_t k = 0; k < kClasses; ++k) inClasses += std::min(queryClasses_[k], counts[k]);
+  if (!best.LosesTo(inClasses + queryClassExcess_, total, order)) return false;
+
   std::string_view candidate = std::string_view(characters_).substr(starts_[position], b);
-  std::uint64_t needed = (best.common * total + best.total - 1) / best.total;
-  std::uint64_t missing = 0, allowed = b - std::min(b, needed), looked = 0;
-  for (char c : candidate) {
-    std::uint32_t& spare = spare_[static_cast<unsigned char>(c)];
-    ++looked;
-    if (spare > 0) {
-      --spare;
-    } else if (++missing > allowed) {
-      break;
-    }
-  }
-  for (char c : candidate.substr(0, looked)) {
-    spare_[static_cast<unsigned char>(c)] = queryCounts_[static_cast<unsigned char>(c)];
-  }
-  if (!best.LosesTo(looked - missing + (b - looked), total, order)) return;
-
   std::uint64_t common = LcsLength(matchMasks_.data(), words_, candidate, lcsVector_);
-  if (best.LosesTo(common, total, order)) best = Best{common, total, order, position};
+  if (!best.LosesTo(common, total, order)) return false;
+  best = Best{{common, total}, order, position};
+  return true;
 }

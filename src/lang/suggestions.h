@@ -2,6 +2,7 @@
 // texts that have one which finds the most similar of them without comparing every pair.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,7 @@ double SimilarityRatio(std::string_view a, std::string_view b);
 constexpr double kSuggestionThreshold = 0.8;
 
 struct SuggestionCandidate {
-  std::string_view characters;  // what it is compared by
+  std::string_view characters;  // what it is compared by; the index keeps a copy
   std::size_t payload;          // handed back when it is the suggestion
 };
 
@@ -29,7 +30,8 @@ struct Suggestion {
 // The candidates, in the order given, prepared for Find. A query gets the candidate with the
 // highest ratio of at least kSuggestionThreshold, the earliest one among equals: exactly what
 // comparing it with every candidate would give. Only candidates that can reach the threshold by
-// their length and their shared character pairs are compared (see the .cpp for the bounds).
+// their length, their characters and their pairs of adjacent characters are compared (the .cpp
+// gives the bounds). Texts must be shorter than 2^28 characters (std::length_error otherwise).
 class SuggestionIndex {
  public:
   explicit SuggestionIndex(const std::vector<SuggestionCandidate>& candidates);
@@ -42,17 +44,20 @@ class SuggestionIndex {
   std::size_t MemoryBytes() const;
 
  private:
+  static constexpr std::size_t kClasses = 16;  // of characters, counted for a cheap bound
   struct Best;
-  void Consider(std::uint32_t position, std::string_view query, Best& best);
+  // Makes the candidate at `position` the best when it is; true when it did.
+  bool Consider(std::uint32_t position, std::string_view query, Best& best);
   void PrepareQuery(std::string_view query);
   void FinishQuery(std::string_view query);
 
   // Candidates sorted by length, then by their order: the `position` of the members below.
   std::string characters_;              // their characters, one after the other
-  std::vector<std::size_t> starts_;     // per position, into characters_
+  std::vector<std::uint32_t> starts_;   // per position, into characters_
   std::vector<std::uint32_t> lengths_;  // per position, ascending
   std::vector<std::uint32_t> order_;    // per position, the candidate's place in the given order
   std::vector<std::size_t> payloads_;   // per position
+  std::vector<unsigned char> classCounts_;  // kClasses per position, up to 255
 
   // The inverted index of character pairs: for each distinct key (a pair and the number of the
   // times it occurred before in the same text), sorted by key, the positions of the candidates
@@ -65,10 +70,9 @@ class SuggestionIndex {
   // Scratch space of a query.
   std::vector<std::uint32_t> seen_;  // per position: the number of the query that saw it last
   std::uint32_t queryNumber_ = 0;
-  std::vector<std::uint64_t> matchMasks_;   // per byte value, the query's positions holding it
-  std::size_t words_ = 0;                   // 64-bit words per mask
-  std::vector<std::uint64_t> lcsVector_;    // the bit vector of the LCS computation
-  std::vector<std::uint32_t> queryCounts_;  // per byte value, how often the query holds it
-  std::vector<std::uint32_t> spare_;        // per byte value, the count not yet matched
-  std::vector<std::uint32_t> gathered_;     // the positions the pair index yielded
+  std::vector<std::uint64_t> matchMasks_;  // per byte value, the query's positions holding it
+  std::size_t words_ = 0;                  // 64-bit words per mask
+  std::vector<std::uint64_t> lcsVector_;   // the bit vector of the LCS computation
+  std::array<unsigned char, kClasses> queryClasses_{};  // up to 255
+  std::size_t queryClassExcess_ = 0;                     // what the 255s leave out
 };

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <unordered_map>
 
 // Ratios are compared exactly, as fractions: with M the common subsequence and S = |a| + |b|,
 // the ratio 2M/S reaches the threshold 4/5 when 5M >= 2S, and M1/S1 beats M2/S2 when
@@ -205,31 +206,28 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
   seen_.assign(count, 0);
 
   // The distinct keys and how many candidates hold each; the global order is by that number.
-  std::vector<std::uint64_t> all, keys;
+  std::unordered_map<std::uint64_t, std::uint32_t> holders;
+  std::vector<std::uint64_t> keys;
   for (const SuggestionCandidate& candidate : candidates) {
     PairKeys(candidate.characters, keys);
-    all.insert(all.end(), keys.begin(), keys.end());
+    for (std::uint64_t key : keys) ++holders[key];
   }
-  std::sort(all.begin(), all.end());
-  std::vector<std::uint32_t> holders;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    if (i == 0 || all[i] != all[i - 1]) {
-      keys_.push_back(all[i]);
-      holders.push_back(0);
-    }
-    ++holders.back();
-  }
-  std::vector<std::uint64_t>().swap(all);
-  std::vector<std::uint32_t> byHolders(keys_.size());
+  keys_.reserve(holders.size());
+  for (const auto& [key, holding] : holders) keys_.push_back(key);
+  std::sort(keys_.begin(), keys_.end());
+  std::vector<std::uint32_t> held(keys_.size()), byHolders(keys_.size());
+  for (std::size_t i = 0; i < keys_.size(); ++i) held[i] = holders[keys_[i]];
+  std::unordered_map<std::uint64_t, std::uint32_t>().swap(holders);
   std::iota(byHolders.begin(), byHolders.end(), 0u);
   std::stable_sort(byHolders.begin(), byHolders.end(),
-                   [&](std::uint32_t x, std::uint32_t y) { return holders[x] < holders[y]; });
+                   [&](std::uint32_t x, std::uint32_t y) { return held[x] < held[y]; });
   ranks_.resize(keys_.size());
   for (std::uint32_t rank = 0; rank < byHolders.size(); ++rank) ranks_[byHolders[rank]] = rank;
 
-  // Each candidate under its first keys, counted first to lay the lists out in one array.
+  // Each candidate under its first keys.
+  std::vector<std::vector<std::uint32_t>> lists(keys_.size());
   std::vector<std::uint32_t> indexes;
-  auto forEachIndexedKey = [&](std::uint32_t position, auto&& use) {
+  for (std::uint32_t position = 0; position < count; ++position) {
     PairKeys(std::string_view(characters_).substr(starts_[position], lengths_[position]), keys);
     indexes.clear();
     for (std::uint64_t key : keys) {
@@ -239,18 +237,32 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
     std::sort(indexes.begin(), indexes.end(),
               [&](std::uint32_t x, std::uint32_t y) { return ranks_[x] < ranks_[y]; });
     std::size_t prefix = PrefixLength(lengths_[position], indexes.size(), kThreshold);
-    for (std::size_t i = 0; i < prefix; ++i) use(indexes[i]);
+    for (std::size_t i = 0; i < prefix; ++i) lists[indexes[i]].push_back(position);
+  }
+
+  // Each list as the differences of its ascending positions, 7 bits a byte with the high bit on
+  // all bytes but a number's last: mostly one or two bytes instead of four.
+  postingStarts_.reserve(keys_.size() + 1);
+  auto checkedSize = [&] {
+    if (postings_.size() > std::numeric_limits<std::uint32_t>::max()) {
+      throw std::length_error("too many candidate texts");
+    }
+    return static_cast<std::uint32_t>(postings_.size());
   };
-  postingStarts_.assign(keys_.size() + 1, 0);
-  for (std::uint32_t position = 0; position < count; ++position) {
-    forEachIndexedKey(position, [&](std::uint32_t key) { ++postingStarts_[key + 1]; });
+  for (const std::vector<std::uint32_t>& list : lists) {
+    postingStarts_.push_back(checkedSize());
+    std::uint32_t previous = 0;
+    for (std::uint32_t position : list) {
+      std::uint32_t difference = position - previous;
+      previous = position;
+      for (; difference >= 0x80; difference >>= 7) {
+        postings_.push_back(static_cast<unsigned char>(difference | 0x80));
+      }
+      postings_.push_back(static_cast<unsigned char>(difference));
+    }
   }
-  std::partial_sum(postingStarts_.begin(), postingStarts_.end(), postingStarts_.begin());
-  postings_.resize(postingStarts_.back());
-  std::vector<std::uint32_t> filled(postingStarts_.begin(), postingStarts_.end() - 1);
-  for (std::uint32_t position = 0; position < count; ++position) {
-    forEachIndexedKey(position, [&](std::uint32_t key) { postings_[filled[key]++] = position; });
-  }
+  postingStarts_.push_back(checkedSize());
+  postings_.shrink_to_fit();
 }
 
 std::size_t SuggestionIndex::MemoryBytes() const {
@@ -309,18 +321,26 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
   for (std::size_t i = 0; i < prefix; ++i) {
     if (ranked[i].first == 0) continue;
     std::uint32_t key = ranked[i].second;
-    auto listEnd = postings_.begin() + postingStarts_[key + 1];
-    auto p = std::lower_bound(postings_.begin() + postingStarts_[key], listEnd, first);
-    for (; p != listEnd && *p < end; ++p) {
-      if (seen_[*p] == queryNumber_) continue;
-      seen_[*p] = queryNumber_;
+    const unsigned char* p = postings_.data() + postingStarts_[key];
+    const unsigned char* listEnd = postings_.data() + postingStarts_[key + 1];
+    for (std::uint32_t position = 0; p != listEnd;) {
+      std::uint32_t difference = 0;
+      for (unsigned shift = 0;; shift += 7) {
+        difference |= static_cast<std::uint32_t>(*p & 0x7F) << shift;
+        if ((*p++ & 0x80) == 0) break;
+      }
+      position += difference;
+      if (position < first) continue;
+      if (position >= end) break;
+      if (seen_[position] == queryNumber_) continue;
+      seen_[position] = queryNumber_;
       // Met first at key i, the candidate holds none of the keys before it (it would be in
       // their lists), so it shares at most the keys from i on.
-      if (static_cast<long long>(i) + SharedKeysNeeded(a, lengths_[*p], best.ratio) >
+      if (static_cast<long long>(i) + SharedKeysNeeded(a, lengths_[position], best.ratio) >
           static_cast<long long>(keys.size())) {
         continue;
       }
-      if (!Consider(*p, query, best)) continue;
+      if (!Consider(position, query, best)) continue;
       // A better best needs a closer length and more shared keys.
       prefix = PrefixLength(a, keys.size(), best.ratio);
       first = positionOf(ShortestMatch(a, best.ratio));

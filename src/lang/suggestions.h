@@ -65,7 +65,7 @@ class SuggestionIndex {
   std::vector<std::uint64_t> keys_;
   std::vector<std::uint32_t> ranks_;
   std::vector<std::uint32_t> postingStarts_;  // per key, and one past the last
-  std::vector<std::uint32_t> postings_;
+  std::vector<unsigned char> postings_;       // the lists, compressed
 
   // Scratch space of a query.
   std::vector<std::uint32_t> seen_;  // per position: the number of the query that saw it last

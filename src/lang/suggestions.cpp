@@ -113,14 +113,17 @@ void SetMatchMasks(std::string_view pattern, std::size_t words, std::uint64_t* m
 }
 
 // The length of a longest common subsequence of the pattern of the masks and `text`, by the
-// bit-parallel method of Allison and Dix as Hyyro writes it. Bit i of V stands for position i
-// of the pattern and is 0 where a row of the LCS table steps up. For each character x of the
-// text, with U = V & Match[x]:
+// bit-parallel method of Allison and Dix as Hyyro writes it, a row of the LCS table at a time:
+// bit i of V is 0 where the row steps up at position i of the pattern, so the zeros count the
+// LCS of the text read so far. Each zero ends a stretch of ones below it (the topmost stretch
+// runs off the end); reading a character x moves it down to the lowest position of its stretch
+// that holds x, if any. With U = V & Match[x]:
 //   V = (V + U) | (V - U)
-// The addition carries the lowest matching bit of every run of ones up to the run's end, which
-// turns the first match after each step into the new step; V - U (= V & ~U, since U is a subset
-// of V) keeps the other ones. The carry crosses from each word into the next, so the pattern
-// may be any length; bits past its end stay 1. The zeros of V count the LCS.
+// V + U carries the lowest match of each stretch up through it onto its zero, and V - U (which
+// is V & ~U, U being part of V) puts back the ones the carry cleared, all but that lowest match.
+// The carry crosses from each word into the next, so the pattern may be any length; off the
+// last word it is dropped, which makes the new zero of the topmost stretch. Bits past the end
+// of the pattern never match and stay ones.
 std::size_t LcsLength(const std::uint64_t* masks, std::size_t words, std::string_view text,
                       std::vector<std::uint64_t>& v) {
   v.assign(words, ~std::uint64_t{0});
@@ -347,14 +350,13 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
       end = positionOf(LongestMatch(a, best.ratio) + 1);
     }
   }
-  FinishQuery(query);
   if (best.position == kNoOrder) return std::nullopt;
   return Suggestion{payloads_[best.position], Ratio(best.ratio.common, best.ratio.total)};
 }
 
 void SuggestionIndex::PrepareQuery(std::string_view query) {
   words_ = (query.size() + 63) / 64;
-  if (matchMasks_.size() < 256 * words_) matchMasks_.resize(256 * words_);
+  matchMasks_.assign(256 * words_, 0);
   SetMatchMasks(query, words_, matchMasks_.data());
   std::array<std::size_t, kClasses> classes{};
   for (char c : query) ++classes[ClassOf(static_cast<unsigned char>(c))];
@@ -362,13 +364,6 @@ void SuggestionIndex::PrepareQuery(std::string_view query) {
   for (std::size_t k = 0; k < kClasses; ++k) {
     queryClasses_[k] = static_cast<unsigned char>(std::min<std::size_t>(classes[k], 255));
     queryClassExcess_ += classes[k] - queryClasses_[k];
-  }
-}
-
-void SuggestionIndex::FinishQuery(std::string_view query) {
-  for (char c : query) {
-    auto byte = static_cast<std::size_t>(static_cast<unsigned char>(c));
-    std::fill_n(matchMasks_.begin() + static_cast<std::ptrdiff_t>(byte * words_), words_, 0);
   }
 }
 

@@ -49,7 +49,6 @@ class SuggestionIndex {
   // Makes the candidate at `position` the best when it is; true when it did.
   bool Consider(std::uint32_t position, std::string_view query, Best& best);
   void PrepareQuery(std::string_view query);
-  void FinishQuery(std::string_view query);
 
   // Candidates sorted by length, then by their order: the `position` of the members below.
   std::string characters_;              // their characters, one after the other

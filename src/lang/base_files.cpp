@@ -5,12 +5,17 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
 #include "common/ascii.h"
+#include "common/failure.h"
+#include "lang/file_set.h"
 #include "lang/lang_error.h"
+#include "output/outputs.h"
 #include "platform/platform.h"
+#include "translation/check.h"
 
 std::string ProjectName(std::string_view base) {
   std::string name(base);
@@ -46,38 +51,114 @@ bool ReadFileIfPresent(const std::string& name, std::string& bytes) {
 
 std::string ReadExistingFile(const std::string& name) {
   std::string bytes;
-  if (!ReadFileIfPresent(name, bytes)) {
-    throw LangError(name, std::string("cannot read: ") + std::strerror(ENOENT));
-  }
+  if (!ReadFileIfPresent(name, bytes)) FailToRead(name, ENOENT);
   return bytes;
 }
 
-CrtDocument ReadTranslatedFile(const std::string& name) {
+BaseFiles::BaseFiles(std::string_view base)
+    : crt(OutputFileName(base, "CRT")),
+      bas(OutputFileName(base, "BAS")),
+      lst(OutputFileName(base, "LST")),
+      obs(OutputFileName(base, "OBS")),
+      po(OutputFileName(base, "po")),
+      journal(OutputFileName(base, "quotex-journal")) {}
+
+std::string BaseNameProblem(std::string_view base) {
+  std::string_view name = base.substr(DirectoryPartLength(std::string(base).c_str()));
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  std::string extension(name.substr(dot + 1));
+  UpperCaseAscii(extension.data());
+  for (const char* own : {"CRT", "BAS", "LST", "OBS"}) {
+    if (extension == own) {
+      return "BASE names the files without their extension: '" + std::string(base) +
+             "' would stand for " + OutputFileName(base, own) + "; give '" +
+             std::string(base.substr(0, base.size() - name.size() + dot)) + "'";
+    }
+  }
+  return {};
+}
+
+namespace {
+
+// Whether two names reach the same file: the same existing file, or the same path after links
+// are followed, letters in either case (they name one file on Windows, and two names that
+// differ only so would confuse anyone elsewhere).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::optional<FileIdentity> identityA = IdentityOf(a.c_str());
+  std::optional<FileIdentity> identityB = IdentityOf(b.c_str());
+  if (identityA && identityB) return *identityA == *identityB;
+  auto path = [](const std::string& name) {
+    std::error_code error;
+    std::string path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error).string();
+    UpperCaseAscii(path.data());
+    return path;
+  };
+  return path(a) == path(b);
+}
+
+}  // namespace
+
+std::string OwnFileProblem(const std::string& output, std::string_view base) {
+  if (output.empty()) return {};
+  const BaseFiles files(base);
+  for (const std::string* own : {&files.crt, &files.bas, &files.lst, &files.obs}) {
+    if (SameFile(output, *own)) {
+      return "'" + output + "' is " + *own + ", one of the files of '" + std::string(base) +
+             "'; name a PO file, such as " + files.po;
+    }
+  }
+  if (IsOwnWorkFile(output)) return "'" + output + "' is a name quotex-lang keeps for its own files";
+  return {};
+}
+
+void RecoverBase(const BaseFiles& files) {
+  std::string done = RecoverFiles(files.journal, files.Replaceable());
+  if (!done.empty()) std::fprintf(stderr, "%s: note: %s\n", files.crt.c_str(), done.c_str());
+}
+
+CrtDocument ReadTranslatedFile(const std::string& name, bool required) {
   std::string bytes;
-  if (!ReadFileIfPresent(name, bytes)) return CrtDocument{};
+  if (!ReadFileIfPresent(name, bytes)) {
+    if (required) FailToRead(name, ENOENT);
+    return CrtDocument{};
+  }
   CrtDocument document = ReadCrt(bytes);
-  if (document.structureErrors.empty()) return document;
-  for (const Diagnostic& error : document.structureErrors) PrintDiagnostic(name, error);
-  throw LangError(name, "not read as a LANGUAGE GROUP declaration; nothing was changed");
+  std::vector<Diagnostic> errors = PairingErrors(document);
+  if (errors.empty()) return document;
+  for (const Diagnostic& error : errors) PrintDiagnostic(name, error);
+  throw LangError(name,
+                  "its pairs cannot be taken as they stand; nothing was changed ('quotex-lang "
+                  "check' lists every problem of the file)");
 }
 
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic) {
   std::fprintf(stderr, "%s\n", FormatDiagnostic(file, diagnostic).c_str());
 }
 
-std::string LastErrorText() {
-  return std::strerror(errno != 0 ? errno : EIO);
-}
-
 void OpenOutput(TextFile& file, const std::string& sibling, const std::string& finalName) {
   errno = 0;
   file.Open(sibling.c_str(), "wt");
-  if (!file.IsOpen()) throw LangError(finalName, "cannot write: " + LastErrorText());
+  if (!file.IsOpen()) throw LangError(finalName, "cannot write: " + LastSystemError());
 }
 
 void CloseOutput(TextFile& file, const std::string& finalName) {
   errno = 0;
-  if (!file.Close()) throw LangError(finalName, "cannot write: " + LastErrorText());
+  if (!file.Close()) throw LangError(finalName, "cannot write: " + LastSystemError());
+}
+
+void WritePairs(const std::string& staged, const std::string& finalName,
+                const std::vector<CrtPair>& pairs, const CrtHeader& header) {
+  TextFile file;
+  OpenOutput(file, staged, finalName);
+  try {
+    WriteCrtHeader(file, pairs.size(), header);
+    for (const CrtPair& pair : pairs) WriteCrtPair(file, pair.text, pair.translation);
+    WriteCrtEnd(file);
+  } catch (const Failure&) {
+    throw LangError(finalName, "cannot write: " + LastSystemError());
+  }
+  CloseOutput(file, finalName);
 }
 
 void PrintSummary(const std::string& line) {

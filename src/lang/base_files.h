@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scan/text_file.h"
 #include "translation/crt_reader.h"
@@ -14,10 +15,33 @@ bool ReadFileIfPresent(const std::string& name, std::string& bytes);
 // The bytes of a file that must exist; raises LangError otherwise.
 std::string ReadExistingFile(const std::string& name);
 
-// Reads a file in the CRT layout (a CRT or OBS file) for a command that rewrites it: prints
-// each line that keeps it from being read as the group's lines and raises LangError after them.
-// A missing file reads as one without pairs.
-CrtDocument ReadTranslatedFile(const std::string& name);
+// The files of one base name: `lang/de` stands for lang/DE.CRT, lang/DE.BAS, lang/DE.LST, the
+// obsolete translations lang/DE.OBS, the PO file export writes by default, lang/DE.po, and the
+// journal of a commit of several of them.
+struct BaseFiles {
+  explicit BaseFiles(std::string_view base);
+  // Every file a command may replace.
+  std::vector<std::string> Replaceable() const { return {crt, bas, lst, obs, po}; }
+
+  std::string crt, bas, lst, obs, po, journal;
+};
+
+// What is wrong with BASE as a command line gives it, or nothing: it names the files without
+// their extension, so "de.crt" would stand for DE.CRT.CRT.
+std::string BaseNameProblem(std::string_view base);
+
+// What is wrong with writing `output` for a command on `base`, or nothing: it must be none of
+// the base's CRT, BAS, LST and OBS files, nor a file of quotex-lang's own making.
+std::string OwnFileProblem(const std::string& output, std::string_view base);
+
+// Brings the base's files to a state a command left complete before a command reads them (see
+// RecoverFiles), and says on standard error what it did.
+void RecoverBase(const BaseFiles& files);
+
+// Reads a file in the CRT layout (a CRT or OBS file) for a command that takes its pairs as they
+// stand: prints each line that keeps them from being taken so (see PairingErrors) and raises
+// LangError after them. A missing file reads as one without pairs, unless it is `required`.
+CrtDocument ReadTranslatedFile(const std::string& name, bool required = false);
 
 // Prints a diagnostic about a line of `file` on standard error.
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic);
@@ -28,13 +52,15 @@ void PrintSummary(const std::string& line);
 // When the file was last written, in UTC, as a PO header gives a date: "2026-12-07 08:39+0000".
 std::string ModificationTime(const std::string& name);
 
-// Why the last file operation failed, in the system's words.
-std::string LastErrorText();
-
 // Opens `file` to write `sibling`, the name `finalName` is written under; closes it, making
 // sure everything reached the file. Both raise LangError naming `finalName`.
 void OpenOutput(TextFile& file, const std::string& sibling, const std::string& finalName);
 void CloseOutput(TextFile& file, const std::string& finalName);
+
+// Writes `pairs` in the CRT layout, starting with `header`, to `staged`, the new file of
+// `finalName`, and closes it. Raises LangError naming `finalName`.
+void WritePairs(const std::string& staged, const std::string& finalName,
+                const std::vector<CrtPair>& pairs, const CrtHeader& header);
 
 // The base name's file part, upper-cased: the name of the project its texts belong to.
 std::string ProjectName(std::string_view base);

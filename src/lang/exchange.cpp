@@ -11,6 +11,7 @@
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "output/outputs.h"
+#include "platform/platform.h"
 #include "scan/text_file.h"
 #include "translation/check.h"
 #include "translation/code_page.h"
@@ -29,15 +30,6 @@ bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics) {
   return error;
 }
 
-// Reads the CRT file of `base`, which must exist and be read as the group's lines.
-CrtDocument ReadRequiredCrt(const std::string& name) {
-  CrtDocument crt = ReadCrt(ReadExistingFile(name));
-  if (Report(name, crt.structureErrors)) {
-    throw LangError(name, "not read as a LANGUAGE GROUP declaration; nothing was changed");
-  }
-  return crt;
-}
-
 CodePage RequiredCodePage(const std::string& name) {
   std::optional<CodePage> codePage = CodePage::Named(name);
   if (!codePage) throw LangError(name, "this code page is not available on this system");
@@ -52,14 +44,14 @@ std::string Percentage(std::size_t part, std::size_t whole) {
 }
 
 // Writes `bytes` as the whole of `name`, replacing it only once it is completely written.
-void ReplaceFile(const std::string& name, std::string_view bytes) {
-  FileSet set;
-  std::string sibling = set.Stage(name);
-  std::FILE* file = std::fopen(sibling.c_str(), "wb");
-  if (file == nullptr) throw LangError(name, "cannot write: " + LastErrorText());
+void ReplaceFile(const std::string& name, std::string_view bytes, const BaseFiles& files) {
+  FileSet set(files.journal, name);
+  std::string staged = set.Stage(name);
+  std::FILE* file = std::fopen(staged.c_str(), "wb");
+  if (file == nullptr) throw LangError(name, "cannot write: " + LastSystemError());
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   written = std::fclose(file) == 0 && written;
-  if (!written) throw LangError(name, "cannot write: " + LastErrorText());
+  if (!written) throw LangError(name, "cannot write: " + LastSystemError());
   set.Commit();
 }
 
@@ -88,9 +80,9 @@ std::string BasTextOf(std::string_view crtText, std::string_view oldLine) {
 // The text of each pair as the BAS file shows it. It differs from the CRT file's only where
 // quotex wrote a tab for a text's first "<9>" (a "~" in the BAS file), which the CRT file alone
 // cannot tell from a tab of the source; so the old BAS line is taken where it agrees.
-std::vector<std::string> BasTexts(const CrtDocument& crt, std::string_view oldBas) {
+std::vector<std::string> BasTexts(const std::vector<CrtPair>& pairs, std::string_view oldBas) {
   std::vector<std::string> texts;
-  for (const CrtPair& pair : crt.pairs) {
+  for (const CrtPair& pair : pairs) {
     std::size_t lineEnd = oldBas.find("\r\n");
     std::string_view line = oldBas.substr(0, lineEnd);
     oldBas.remove_prefix(lineEnd == std::string_view::npos ? oldBas.size() : lineEnd + 2);
@@ -99,37 +91,42 @@ std::vector<std::string> BasTexts(const CrtDocument& crt, std::string_view oldBa
   return texts;
 }
 
+// Writes the BAS file to match the CRT file's pairs.
+void WriteBas(const std::string& staged, const std::string& basName,
+              const std::vector<CrtPair>& pairs) {
+  std::string oldBas;
+  ReadFileIfPresent(basName, oldBas);
+  std::vector<std::string> basTexts = BasTexts(pairs, oldBas);
+  TextFile bas;
+  OpenOutput(bas, staged, basName);
+  try {
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      WriteBasPair(bas, basTexts[i], pairs[i].translation);
+    }
+  } catch (const Failure&) {
+    throw LangError(basName, "cannot write: " + LastSystemError());
+  }
+  CloseOutput(bas, basName);
+}
+
 // Writes the CRT file with its new translations, and the BAS file to match, replacing both
 // together.
 void WriteImported(const CrtDocument& crt, const std::vector<std::string>& translations,
-                   const std::string& crtName, const std::string& basName) {
-  std::string oldBas;
-  ReadFileIfPresent(basName, oldBas);
-  std::vector<std::string> basTexts = BasTexts(crt, oldBas);
-  FileSet set;
-  TextFile bas;
-  TextFile crtFile;
-  OpenOutput(bas, set.Stage(basName), basName);
-  OpenOutput(crtFile, set.Stage(crtName), crtName);
-  try {
-    WriteCrtHeader(crtFile, crt.pairs.size());
-    for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
-      WriteBasPair(bas, basTexts[i], translations[i]);
-      WriteCrtPair(crtFile, crt.pairs[i].text, translations[i]);
-    }
-    WriteCrtEnd(crtFile);
-  } catch (const Failure&) {
-    throw LangError(crtName, "cannot write it or its BAS file: " + LastErrorText());
-  }
-  CloseOutput(bas, basName);
-  CloseOutput(crtFile, crtName);
+                   const BaseFiles& files) {
+  std::vector<CrtPair> pairs = crt.pairs;
+  for (std::size_t i = 0; i < pairs.size(); ++i) pairs[i].translation = translations[i];
+  FileSet set(files.journal, files.crt);
+  WriteBas(set.Stage(files.bas), files.bas, pairs);
+  WritePairs(set.Stage(files.crt), files.crt, pairs, crt.header);
   set.Commit();
 }
 
 }  // namespace
 
 int RunCheck(const CheckRequest& request) {
-  std::string name = OutputFileName(request.base, "CRT");
+  const BaseFiles files(request.base);
+  RecoverBase(files);
+  const std::string& name = files.crt;
   CheckResult result = CheckCrt(ReadCrt(ReadExistingFile(name)));
   bool errors = Report(name, result.diagnostics);
   PrintSummary(name + ": " + std::to_string(result.texts) + " texts, " +
@@ -140,15 +137,17 @@ int RunCheck(const CheckRequest& request) {
 
 int RunExport(const ExportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
-  std::string crtName = OutputFileName(request.base, "CRT");
-  CrtDocument crt = ReadRequiredCrt(crtName);
-  std::string poName = request.output.empty() ? OutputFileName(request.base, "po") : request.output;
+  const BaseFiles files(request.base);
+  RecoverBase(files);
+  const std::string& crtName = files.crt;
+  CrtDocument crt = ReadTranslatedFile(crtName, true);
+  std::string poName = request.output.empty() ? files.po : request.output;
   std::optional<std::string> language;
   if (!request.language.empty()) language = request.language;
   ExportResult result =
       ExportPo(crt, codePage, ProjectName(request.base), language, ModificationTime(crtName));
   if (Report(crtName, result.diagnostics)) return 1;
-  ReplaceFile(poName, result.po);
+  ReplaceFile(poName, result.po, files);
   PrintSummary(poName + ": " + std::to_string(result.entries) + " texts, " +
                std::to_string(result.translated) + " translated");
   return 0;
@@ -156,14 +155,15 @@ int RunExport(const ExportRequest& request) {
 
 int RunImport(const ImportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
+  const BaseFiles files(request.base);
+  RecoverBase(files);
   PoDocument po = ReadPo(ReadExistingFile(request.poFile));
-  std::string crtName = OutputFileName(request.base, "CRT");
-  std::string basName = OutputFileName(request.base, "BAS");
-  CrtDocument crt = ReadRequiredCrt(crtName);
+  const std::string& crtName = files.crt;
+  CrtDocument crt = ReadTranslatedFile(crtName, true);
   ImportResult result = ImportPo(crt, po, codePage, request.includeFuzzy);
   bool errors = Report(crtName, result.crtErrors);
   if (Report(request.poFile, result.diagnostics) || errors) return 1;
-  if (result.taken > 0) WriteImported(crt, result.translations, crtName, basName);
+  if (result.taken > 0) WriteImported(crt, result.translations, files);
   PrintSummary(crtName + ": " + std::to_string(result.taken) + " translations taken, " +
                std::to_string(result.unchanged) + " unchanged, " + std::to_string(result.notFound) +
                " not found");

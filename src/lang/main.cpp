@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/version.h"
+#include "lang/base_files.h"
 #include "lang/commands.h"
 #include "lang/lang_error.h"
 #include "translation/code_page.h"
@@ -21,6 +22,10 @@ constexpr char kProgram[] = "quotex-lang";
 std::string InCurrentDirectory(const std::string& mask) {
   if (mask.find_first_of("/\\:") == std::string::npos) return {};
   return "must name files in the current directory: '" + mask + "'";
+}
+
+std::string ValidBase(const std::string& base) {
+  return BaseNameProblem(base);
 }
 
 std::string KnownCodePage(const std::string& name) {
@@ -56,7 +61,8 @@ struct CommandLine {
         ->required()
         ->check(InCurrentDirectory);
     command->add_option("BASE", update.base, "name and path of the files, without extension")
-        ->required();
+        ->required()
+        ->check(ValidBase);
     command->add_flag("--messages", update.messagesOnly,
                       "only the texts of lines that call MESSAGE");
   }
@@ -65,14 +71,16 @@ struct CommandLine {
     CLI::App* command =
         app.add_subcommand("check", "Check the translations of BASE.CRT before a release");
     command->add_option("BASE", check.base, "name and path of the files, without extension")
-        ->required();
+        ->required()
+        ->check(ValidBase);
   }
 
   void AddExport() {
     CLI::App* command = app.add_subcommand(
         "export", "Write the texts and translations of BASE.CRT as a gettext PO file");
     command->add_option("BASE", exportRequest.base, "name and path of the files, without extension")
-        ->required();
+        ->required()
+        ->check(ValidBase);
     command->add_option("-o,--output", exportRequest.output, "the PO file (default: BASE.po)");
     AddCharset(*command, exportRequest.charset);
     command->add_option("--language", exportRequest.language,
@@ -84,7 +92,8 @@ struct CommandLine {
         "import", "Take the translations of a PO file into BASE.CRT and BASE.BAS");
     command->add_option("FILE", import.poFile, "the PO file")->required();
     command->add_option("BASE", import.base, "name and path of the files, without extension")
-        ->required();
+        ->required()
+        ->check(ValidBase);
     AddCharset(*command, import.charset);
     command->add_flag("--fuzzy", import.includeFuzzy, "also take the entries marked fuzzy");
   }
@@ -95,6 +104,15 @@ struct CommandLine {
         .add_option("--charset", charset, "the code page of the sources: " + CodePage::KnownNames())
         ->capture_default_str()
         ->check(KnownCodePage);
+  }
+
+  // What the options of one command say against each other; raises CLI::ValidationError.
+  void Validate() const {
+    if (app.get_subcommands().front()->get_name() != "export") return;
+    if (std::string problem = OwnFileProblem(exportRequest.output, exportRequest.base);
+        !problem.empty()) {
+      throw CLI::ValidationError("--output", problem);
+    }
   }
 
   int Run() {
@@ -138,6 +156,7 @@ int main(int argc, char** argv) {
     CommandLine commandLine;
     try {
       commandLine.app.parse(argc, argv);
+      commandLine.Validate();
     } catch (const CLI::CallForHelp& help) {
       return commandLine.app.exit(help);
     } catch (const CLI::CallForVersion& version) {

@@ -92,7 +92,11 @@ void OpenOutputs() {
 }
 
 void WriteOutputs() {
-  WriteCrtHeader(CrtFile, List.Count());
+  WriteOutputs(CrtHeader());
+}
+
+void WriteOutputs(const CrtHeader& header) {
+  WriteCrtHeader(CrtFile, List.Count(), header);
   char work[kLineSize];
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     const char* text = node->text.c_str();
@@ -111,11 +115,15 @@ std::string CrtText(const char* text) {
   return work;
 }
 
-void WriteCrtHeader(TextFile& crt, std::size_t count) {
-  crt.WriteLine("LANGUAGE GROUP");
+void WriteCrtHeader(TextFile& crt, std::size_t count, const CrtHeader& header) {
+  constexpr std::size_t kLabelColumns = 10;
+  crt.WriteLine(header.group.c_str());
   char digits[24] = {};
   std::to_chars(digits, digits + sizeof digits - 1, count);
-  crt.WriteLine(FormatScratch("Items      USHORT(%s)", digits));
+  std::size_t padding = header.countLabel.size() < kLabelColumns
+                            ? kLabelColumns - header.countLabel.size() + 1
+                            : 1;
+  crt.WriteLine(JoinLine({header.countLabel, std::string(padding, ' '), "USHORT(", digits, ")"}));
 }
 
 void WriteCrtPair(TextFile& crt, std::string_view crtText, std::string_view translation) {

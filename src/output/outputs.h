@@ -26,20 +26,29 @@ const char* FormatScratch(const char* format, ...)
 // upper-cased, then "." and the extension. `out/texts` gives out/TEXTS.CRT.
 std::string OutputFileName(std::string_view base, std::string_view extension);
 
+// The first two lines of a CRT file: the GROUP line, with the group's label and attributes, and
+// the label of the count. A program that includes the file names them.
+struct CrtHeader {
+  std::string group = "LANGUAGE GROUP";
+  std::string countLabel = "Items";
+};
+
 // Upper-cases the output base name in place and creates or empties the three files; raises
 // Failure "Can not write to '%s'" naming the first one that could not be opened.
 void OpenOutputs();
 
 // Writes the catalogue to the three files; raises Failure "Error writing to file" when a line
-// cannot be written.
+// cannot be written. The CRT file starts with `header`.
 void WriteOutputs();
+void WriteOutputs(const CrtHeader& header);
 
 // The lines of the formats, one text at a time, for every program that writes them. Texts and
 // translations are written as they stand: converting a text's first "<9>" is the caller's
 // business, and neither may hold a NUL or a line feed. Any length is written whole.
 
-// "LANGUAGE GROUP" and the Items line that counts the texts.
-void WriteCrtHeader(TextFile& crt, std::size_t count);
+// The GROUP line and the count line ("Items      USHORT(2)": the label padded to ten columns
+// and a blank, then the count).
+void WriteCrtHeader(TextFile& crt, std::size_t count, const CrtHeader& header = CrtHeader());
 // The text's PSTRING line and its translation's.
 void WriteCrtPair(TextFile& crt, std::string_view crtText, std::string_view translation);
 // "   END".

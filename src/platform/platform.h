@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 // A wildcard search of the current directory: every kind of entry whose name matches the mask
 // without regard to case, one at a time.
@@ -49,8 +50,26 @@ struct FileIdentity {
 // The identity of the existing file `path` names; none when there is none.
 std::optional<FileIdentity> IdentityOf(const char* path);
 
-// Renames `from` over `to` in one step, replacing `to` when it exists; false when that failed.
+// Replacing files safely. Each call returns false when it failed, and LastSystemError() then
+// says why.
+
+// Renames `from` over `to` in one step, replacing `to` when it exists.
 bool RenameOver(const char* from, const char* to);
+// Removes the file `path`.
+bool RemoveFile(const char* path);
+// Gives the file `from` the second name `to` (a hard link); where the file system has no such
+// links, `to` becomes a copy of it that has reached the disk.
+bool LinkOrCopy(const char* from, const char* to);
+// Makes sure what was written to the file `path` has reached the disk.
+bool SyncFile(const char* path);
+// Makes sure the entries of the directory that holds `path` have reached the disk (POSIX; on
+// Windows renames are written through and this does nothing).
+bool SyncDirectoryOf(const char* path);
+// Whether the existing file `path` may not be written: no write permission for anyone, or the
+// read-only attribute.
+bool IsReadOnly(const char* path);
+// Why the last failed call of the C library or of the system failed, in the system's words.
+std::string LastSystemError();
 
 // The Unicode character that `byte` stands for in the single-byte code page `codePage` (437,
 // 850, 852, 866, 1250 to 1258); false when the platform does not know that byte or that code

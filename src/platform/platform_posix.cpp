@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -93,7 +94,101 @@ std::optional<FileIdentity> IdentityOf(const char* path) {
 }
 
 bool RenameOver(const char* from, const char* to) {
-  return std::rename(from, to) == 0;
+  return rename(from, to) == 0;
+}
+
+bool RemoveFile(const char* path) {
+  return unlink(path) == 0;
+}
+
+namespace {
+
+// Flushes an open descriptor to the disk and closes it; false (errno kept) when either failed.
+bool SyncAndClose(int descriptor) {
+  bool synced = fsync(descriptor) == 0;
+  int error = errno;
+  bool closed = close(descriptor) == 0;
+  if (!synced) errno = error;
+  return synced && closed;
+}
+
+// Writes all of `length` bytes; false (errno set) when that failed.
+bool WriteAll(int descriptor, const char* bytes, std::size_t length) {
+  while (length > 0) {
+    ssize_t written = write(descriptor, bytes, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    length -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Copies the file `from` to a new file `to` and makes sure the copy has reached the disk.
+bool CopyFile(const char* from, const char* to) {
+  int in = open(from, O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  bool copied = out >= 0;
+  char block[65536];
+  while (copied) {
+    ssize_t got = read(in, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      copied = got == 0;
+      break;
+    }
+    copied = WriteAll(out, block, static_cast<std::size_t>(got));
+  }
+  int error = errno;
+  close(in);
+  if (out < 0) {
+    errno = error;
+    return false;
+  }
+  if (!copied) {
+    close(out);
+    errno = error;
+    return false;
+  }
+  return SyncAndClose(out);
+}
+
+}  // namespace
+
+// A file system without hard links (FAT, some network shares) refuses them with EPERM or
+// ENOTSUP; the copy serves the same purpose there.
+bool LinkOrCopy(const char* from, const char* to) {
+  if (link(from, to) == 0) return true;
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EXDEV &&
+      errno != EMLINK) {
+    return false;
+  }
+  return CopyFile(from, to);
+}
+
+// A descriptor opened for reading flushes the file's data like any other on Linux and the BSDs;
+// opening it for writing could fail on a file whose permissions were already made read-only.
+bool SyncFile(const char* path) {
+  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+  return descriptor >= 0 && SyncAndClose(descriptor);
+}
+
+bool SyncDirectoryOf(const char* path) {
+  std::string directory(path, DirectoryPartLength(path));
+  if (directory.empty()) directory = ".";
+  int descriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return descriptor >= 0 && SyncAndClose(descriptor);
+}
+
+bool IsReadOnly(const char* path) {
+  struct stat status;
+  return stat(path, &status) == 0 && S_ISREG(status.st_mode) &&
+         (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string LastSystemError() {
+  return std::strerror(errno != 0 ? errno : EIO);
 }
 
 // iconv knows the code pages as "CP437" to "CP1258". Some of its converters (CP1255, CP1258)

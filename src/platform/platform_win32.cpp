@@ -6,7 +6,9 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "common/ascii.h"
 #include "platform/platform.h"
@@ -108,6 +110,58 @@ std::optional<FileIdentity> IdentityOf(const char* path) {
 
 bool RenameOver(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+bool SyncFile(const char* path) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool flushed = FlushFileBuffers(file) != 0;
+  DWORD error = GetLastError();
+  CloseHandle(file);
+  if (!flushed) SetLastError(error);
+  return flushed;
+}
+
+// FAT volumes and some network shares have no hard links; a copy serves the same purpose there.
+bool LinkOrCopy(const char* from, const char* to) {
+  if (CreateHardLinkA(to, from, nullptr)) return true;
+  DWORD error = GetLastError();
+  if (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED &&
+      error != ERROR_ACCESS_DENIED && error != ERROR_NOT_SAME_DEVICE) {
+    return false;
+  }
+  return CopyFileA(from, to, FALSE) && SyncFile(to);
+}
+
+bool SyncDirectoryOf(const char*) {
+  return true;
+}
+
+bool IsReadOnly(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The system's message for the last error of a Win32 call, or else of the C library.
+std::string LastSystemError() {
+  DWORD error = GetLastError();
+  if (error == ERROR_SUCCESS) return std::strerror(errno != 0 ? errno : EIO);
+  char text[512] = {};
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
+                                sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
+                        text[length - 1] == ' ' || text[length - 1] == '.')) {
+    text[--length] = '\0';
+  }
+  if (length == 0) return "system error " + std::to_string(error);
+  return text;
 }
 
 // MB_ERR_INVALID_CHARS refuses the bytes the system's table leaves out; a code page the system

@@ -16,6 +16,15 @@
 
 namespace {
 
+ScanObserver* observer = nullptr;
+std::size_t currentLineNumber = 0;  // of the logical line being scanned, while observed
+
+// Offers a text of the literal that opens at line[quote] to the catalogue, and to the observer.
+void Offer(std::string_view text, const char* line, std::size_t quote) {
+  AddText(text);
+  if (observer != nullptr) observer->OnText(text, TextPlace{currentLineNumber, line, quote});
+}
+
 // How a keyword is compared: exactly as written, or with the text upper-cased (the keyword is
 // upper case then).
 enum class Compare { kExact, kUpperCased };
@@ -109,11 +118,12 @@ bool FollowsAttributeKeyword(std::string_view beforeQuote) {
 
 // Offers the tilde-delimited pieces of a literal's content: each runs from a tilde to the next
 // tilde or to the end; after a piece, the search goes on after its closing tilde.
-void AddTildePieces(std::string_view content, std::size_t tilde) {
+void AddTildePieces(std::string_view content, std::size_t tilde, const char* line,
+                    std::size_t quote) {
   while (tilde != std::string_view::npos) {
     std::size_t start = tilde + 1;
     std::size_t end = content.find('~', start);
-    AddText(content.substr(start, end == std::string_view::npos ? end : end - start));
+    Offer(content.substr(start, end == std::string_view::npos ? end : end - start), line, quote);
     if (end == std::string_view::npos) return;
     tilde = content.find('~', end + 1);
   }
@@ -145,9 +155,9 @@ std::size_t ExtractLiteral(const char* line, std::size_t quote) {
   if (content.empty() || content.front() == '~' || !IsWordlike(content)) return next;
   std::size_t tilde = content.find('~');
   if (tilde == std::string_view::npos) {
-    AddText(content);
+    Offer(content, line, quote);
   } else {
-    AddTildePieces(content, tilde);
+    AddTildePieces(content, tilde, line, quote);
   }
   return next;
 }
@@ -176,6 +186,7 @@ bool ScanFile(const char* fileName) {
   TextFile file;
   file.Open(fileName, "rt");
   if (!file.IsOpen()) return false;
+  if (observer != nullptr) file.CountLines();
   char line[kLineSize];
   // A line without a quote yields nothing, and most lines of a source have none: they are
   // passed over in the read block without being delivered. Delivering each of them to ScanLine
@@ -183,6 +194,15 @@ bool ScanFile(const char* fileName) {
   for (;;) {
     file.SkipLinesWithout('\'');
     if (!file.ReadLine(line, sizeof line)) return !file.ReadFailed();
+    currentLineNumber = file.LineNumber();
     ScanLine(line);
   }
+}
+
+void SetScanObserver(ScanObserver* newObserver) {
+  observer = newObserver;
+}
+
+ScanObserver* CurrentScanObserver() {
+  return observer;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // Scans one source file. Anything but a regular file (a directory, a pipe, a device) yields
 // nothing. False when the file could not be opened or read to its end; the lines read before a
@@ -16,3 +17,26 @@ void ScanLine(const char* line);
 // AddText. Returns the position just after its closing quote, or the end of the line when the
 // literal is not closed there.
 std::size_t ExtractLiteral(const char* line, std::size_t quote);
+
+// Where a text that the scan offers the catalogue stands.
+struct TextPlace {
+  std::size_t line;       // the physical line (from 1) on which its logical line starts
+  std::string_view code;  // the logical line
+  std::size_t quote;      // where its literal's opening quote stands in `code`
+};
+
+// Told of every text the scan offers the catalogue, in scan order, with where it stands: for the
+// tools that show translators where a text is used. The line numbers cost a count of the line
+// ends of every file, so they are counted only while an observer is set.
+class ScanObserver {
+ public:
+  virtual ~ScanObserver() = default;
+  // A file of the search is about to be scanned; `name` as the search found it.
+  virtual void OnFile(const char* name) = 0;
+  // A text offered to AddText (which may find it there already, or not wordlike).
+  virtual void OnText(std::string_view text, const TextPlace& place) = 0;
+};
+
+// Sets the observer of the scans that follow; none (the default) turns it off.
+void SetScanObserver(ScanObserver* observer);
+ScanObserver* CurrentScanObserver();

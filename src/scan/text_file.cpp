@@ -43,7 +43,8 @@ void TextFile::Open(const char* name, const char* mode) {
   std::memcpy(name_.get(), name, size);
   writing_ = mode[0] == 'w';
   pos_ = end_ = 0;
-  atEnd_ = readFailed_ = false;
+  atEnd_ = readFailed_ = countLines_ = false;
+  lineEnds_ = lineNumber_ = 0;
   stream_ = std::fopen(name_.get(), writing_ ? "wb" : "rb");
   if (stream_ == nullptr) return;
   // Reading and writing go through our own block, so the stream needs no buffer of its own.
@@ -124,7 +125,10 @@ std::size_t TextFile::ReadPiece(char* buffer, std::size_t limit) {
       std::memcpy(buffer + count, start, span);
       count += span;
       pos_ += span;
-      if (lineFeed != nullptr) break;
+      if (lineFeed != nullptr) {
+        ++lineEnds_;
+        break;
+      }
       continue;
     }
     std::size_t before = static_cast<std::size_t>(carriageReturn - start);
@@ -135,6 +139,7 @@ std::size_t TextFile::ReadPiece(char* buffer, std::size_t limit) {
     if (pos_ + 1 < end_ && block_[pos_ + 1] == '\n') {
       buffer[count++] = '\n';
       pos_ += 2;
+      ++lineEnds_;
       break;
     }
     buffer[count++] = '\r';
@@ -153,6 +158,7 @@ void TextFile::SkipLinesWithout(char mark) {
     const char* found = static_cast<const char*>(std::memchr(start, mark, available));
     // A position just after a line feed always starts a piece, so the lines before it can go.
     const char* lineStart = StartOfLine(start, found != nullptr ? found : start + available);
+    if (countLines_) lineEnds_ += static_cast<std::size_t>(std::count(start, lineStart, '\n'));
     pos_ += static_cast<std::size_t>(lineStart - start);
     if (found != nullptr || pos_ != end_) return;
   }
@@ -168,6 +174,7 @@ bool TextFile::ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& len
 }
 
 bool TextFile::ReadLine(char* buffer, std::size_t size) {
+  lineNumber_ = lineEnds_ + 1;
   std::size_t length = 0;
   if (!ReadPhysicalLine(buffer, size, length)) return false;
   if (!EndsInMarker(buffer, length)) return true;

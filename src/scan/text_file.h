@@ -36,6 +36,12 @@ class TextFile {
   // come. It passes over fewer lines where a line does not end within the read block.
   void SkipLinesWithout(char mark);
 
+  // Counts the lines read from now on, so that LineNumber() can tell them.
+  void CountLines() { countLines_ = true; }
+  // The number (from 1) of the physical line on which the last logical line delivered started;
+  // the pieces of a line cut for its length all keep its number.
+  std::size_t LineNumber() const { return lineNumber_; }
+
   // Writes `text` and a line end; raises Failure "Error writing to file" when that fails.
   void WriteLine(const char* text);
 
@@ -70,4 +76,7 @@ class TextFile {
   std::size_t end_ = 0;
   bool atEnd_ = false;  // end of file, a 0x1A byte, or a read error was met
   bool readFailed_ = false;
+  bool countLines_ = false;
+  std::size_t lineEnds_ = 0;  // line feeds passed so far (those skipped only while counting)
+  std::size_t lineNumber_ = 0;
 };

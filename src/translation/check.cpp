@@ -13,16 +13,6 @@ class Checker {
  public:
   explicit Checker(std::vector<Diagnostic>& diagnostics) : diagnostics_(diagnostics) {}
 
-  void CheckItemsCount(const CrtDocument& crt) {
-    std::string texts = std::to_string(crt.pairs.size()) + " texts";
-    if (crt.itemsLine == 0) {
-      Error(crt.groupLine, "no Items USHORT(n) line; the group holds " + texts);
-    } else if (crt.itemsCount != crt.pairs.size()) {
-      Error(crt.itemsLine, "Items count " + std::to_string(crt.itemsCount) + " differs from the " +
-                               texts + " of the group");
-    }
-  }
-
   void CheckTranslation(const CrtPair& pair) {
     if (pair.translation.empty()) return;
     line_ = pair.translationLine;
@@ -42,15 +32,10 @@ class Checker {
     }
   }
 
-  void Warning(std::size_t line, std::string message) {
-    diagnostics_.push_back({line, Severity::kWarning, std::move(message)});
-  }
-
  private:
-  void Error(std::size_t line, std::string message) {
-    diagnostics_.push_back({line, Severity::kError, std::move(message)});
+  void Warning(std::string message) {
+    diagnostics_.push_back({line_, Severity::kWarning, std::move(message)});
   }
-  void Warning(std::string message) { Warning(line_, std::move(message)); }
 
   void CompareAccelerators(std::string_view text, std::string_view translation) {
     std::size_t inText = AcceleratorCount(text), inTranslation = AcceleratorCount(translation);
@@ -151,21 +136,64 @@ class Checker {
 
 }  // namespace
 
+namespace {
+
+// Each text listed more than once, at its later lines: an error where its translations differ
+// (empty ones aside), a warning otherwise.
+void CheckRepeatedTexts(const CrtDocument& crt, std::vector<Diagnostic>& diagnostics,
+                        bool warnings) {
+  std::unordered_map<std::string_view, const CrtPair*> firsts;
+  for (const CrtPair& pair : crt.pairs) {
+    const CrtPair*& first = firsts[pair.text];
+    if (first == nullptr) {
+      first = &pair;
+      continue;
+    }
+    std::string lines = "lines " + std::to_string(first->textLine) + " and " +
+                        std::to_string(pair.textLine);
+    if (!first->translation.empty() && !pair.translation.empty() &&
+        DecodeNotation(first->translation) != DecodeNotation(pair.translation)) {
+      diagnostics.push_back({pair.textLine, Severity::kError,
+                             "text listed twice with different translations, on " + lines +
+                                 ": keep the one that is meant"});
+    } else if (warnings) {
+      diagnostics.push_back({pair.textLine, Severity::kWarning, "text listed twice, on " + lines});
+    }
+    if (first->translation.empty()) first = &pair;
+  }
+}
+
+// The structure errors, the count's error and the repeated texts' errors, and with `warnings`
+// the repeated texts' warnings, in line order.
+std::vector<Diagnostic> PairingProblems(const CrtDocument& crt, bool warnings) {
+  std::vector<Diagnostic> problems = crt.structureErrors;
+  std::string texts = std::to_string(crt.pairs.size()) + " texts";
+  if (crt.itemsLine == 0) {
+    problems.push_back({crt.groupLine, Severity::kError,
+                        "no Items USHORT(n) line; the group holds " + texts});
+  } else if (crt.itemsCount != crt.pairs.size()) {
+    problems.push_back({crt.itemsLine, Severity::kError,
+                        "Items count " + std::to_string(crt.itemsCount) + " differs from the " +
+                            texts + " of the group: a line may have been deleted or added"});
+  }
+  CheckRepeatedTexts(crt, problems, warnings);
+  SortByLine(problems);
+  return problems;
+}
+
+}  // namespace
+
+std::vector<Diagnostic> PairingErrors(const CrtDocument& crt) {
+  return PairingProblems(crt, false);
+}
+
 CheckResult CheckCrt(const CrtDocument& crt) {
   CheckResult result;
-  result.diagnostics = crt.structureErrors;
+  result.diagnostics = PairingProblems(crt, true);
   result.texts = crt.pairs.size();
   Checker checker(result.diagnostics);
-  checker.CheckItemsCount(crt);
-  std::unordered_map<std::string_view, std::size_t> firstLines;
   for (const CrtPair& pair : crt.pairs) {
     if (!pair.translation.empty()) ++result.translated;
-    auto [first, isNew] = firstLines.emplace(pair.text, pair.textLine);
-    if (!isNew) {
-      checker.Warning(pair.textLine, "text listed twice (first on line " +
-                                         std::to_string(first->second) +
-                                         "); only the first one's translation is found");
-    }
     checker.CheckTranslation(pair);
   }
   SortByLine(result.diagnostics);

@@ -17,6 +17,8 @@ constexpr std::size_t kSaturatedCount = std::numeric_limits<std::size_t>::max() 
 struct CrtLine {
   enum class Kind { kBlank, kGroup, kItems, kPstring, kEnd, kOther } kind = Kind::kBlank;
   std::size_t count = 0;     // kItems: the USHORT's value
+  std::string_view label;    // kGroup, kItems: the label in column 1
+  std::string_view attributes;  // kGroup: what follows GROUP, without a comment
   std::string_view content;  // kPstring: between the quotes
   std::size_t contentColumn = 0;
   std::string message;  // kOther: why it is none of the group's lines
@@ -151,6 +153,20 @@ CrtLine ReadItems(LineCursor& cursor) {
   return line;
 }
 
+// The attributes after a GROUP keyword that ends at `at`: the rest of the line without the blanks
+// around it and without a comment (a ! outside a string).
+std::string_view Attributes(std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  bool inString = false;
+  for (; end < text.size() && (inString || text[end] != '!'); ++end) {
+    if (text[end] == '\'') inString = !inString;
+  }
+  std::string_view attributes = text.substr(at, end - at);
+  while (!attributes.empty() && IsBlank(attributes.front())) attributes.remove_prefix(1);
+  while (!attributes.empty() && IsBlank(attributes.back())) attributes.remove_suffix(1);
+  return attributes;
+}
+
 // What one line is; `text` is without its line end.
 CrtLine ClassifyLine(std::string_view text, std::size_t number) {
   if (text.find('\0') != std::string_view::npos) return Other("line holds a NUL byte");
@@ -174,11 +190,20 @@ CrtLine ClassifyLine(std::string_view text, std::size_t number) {
   }
   std::string_view keyword = cursor.Word();
   if (SameWord(keyword, "PSTRING")) return ReadPstring(text, cursor);
-  if (SameWord(keyword, "USHORT")) return ReadItems(cursor);
+  if (SameWord(keyword, "USHORT")) {
+    CrtLine line = ReadItems(cursor);
+    line.label = label;
+    return line;
+  }
   if (SameWord(keyword, "GROUP")) {
     if (label.empty()) return Other("GROUP without its label in column 1");
-    if (cursor.AtEnd() || cursor.Take(',') || cursor.Take('('))
-      return LineOf(CrtLine::Kind::kGroup);
+    std::size_t attributes = cursor.At();
+    if (cursor.AtEnd() || cursor.Take(',') || cursor.Take('(')) {
+      CrtLine line = LineOf(CrtLine::Kind::kGroup);
+      line.label = label;
+      line.attributes = Attributes(text, attributes);
+      return line;
+    }
     return Other("GROUP followed by something other than attributes");
   }
   if (SameWord(keyword, "END") && label.empty()) {
@@ -213,7 +238,7 @@ class GroupBuilder {
     }
     switch (line.kind) {
       case CrtLine::Kind::kGroup:
-        TakeGroup(number);
+        TakeGroup(line, number);
         break;
       case CrtLine::Kind::kItems:
         TakeItems(line, number);
@@ -244,12 +269,13 @@ class GroupBuilder {
     document_.structureErrors.push_back({line, Severity::kError, std::move(message)});
   }
 
-  void TakeGroup(std::size_t number) {
+  void TakeGroup(const CrtLine& line, std::size_t number) {
     if (seenContent_) {
       Error(number, "unexpected GROUP line: a group stands alone, at the start of the file");
-    } else {
-      document_.groupLine = number;
+      return;
     }
+    document_.groupLine = number;
+    document_.header.group = std::string(line.label) + " GROUP" + std::string(line.attributes);
   }
 
   void TakeItems(const CrtLine& line, std::size_t number) {
@@ -259,6 +285,7 @@ class GroupBuilder {
     }
     document_.itemsLine = number;
     document_.itemsCount = line.count;
+    document_.header.countLabel = line.label;
   }
 
   void TakePstring(const CrtLine& line, std::size_t number) {

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "output/outputs.h"
 #include "translation/diagnostic.h"
 
 struct CrtPair {
@@ -29,6 +30,9 @@ struct CrtDocument {
   std::size_t groupLine = 0;   // 0 when there is no GROUP line
   std::size_t itemsLine = 0;   // 0 when there is no USHORT line
   std::size_t itemsCount = 0;  // its value
+  // The group's label and attributes and the count's label, as written (for a file without
+  // them, quotex's own).
+  CrtHeader header;
   // What keeps the file from being read as the group's lines: a line that is none of them, no
   // GROUP line, no END, a text without its translation line, lines after END. In line order.
   std::vector<Diagnostic> structureErrors;

@@ -43,6 +43,10 @@ TEST_F(LangTest, AWrongCommandLineEndsWithStatusTwoAndTouchesNothing) {
       {"export", "texts", "--charset", "utf-8"},
       {"import", "texts.po"},
       {"import", "texts.po", "texts", "--charset", "cp1253x"},
+      {"update", "*.clw", "texts.crt"},  // would stand for TEXTS.CRT.CRT
+      {"check", "lang/DE.Obs"},
+      {"export", "texts", "-o", "TEXTS.CRT"},  // the PO file over the translations
+      {"export", "texts", "-o", "./texts.lst"},
   };
   for (const Arguments& arguments : commandLines) {
     SCOPED_TRACE(testing::PrintToString(arguments));

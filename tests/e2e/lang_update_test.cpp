@@ -81,11 +81,68 @@ TEST_F(LangUpdateTest, KeepsTranslationsAndSetsAsideThoseOfTextsNoLongerFound) {
 TEST_F(LangUpdateTest, DoesNotScanItsOwnFiles) {
   WriteFile("TEXTS.CRT", Crt({{"&OK", "&OK"}, {"Gone", "Weg"}}));
   WriteFile("TEXTS.BAS", "  x = 'From the old BAS file'\r\n");
+  WriteFile("TEXTS.po", "msgid \"It's here\"\nmsgstr \"Es ist 'hier'\"\n");
+  WriteFile("OTHER.CRT.quotex-new", Crt({{"Another base's texts", ""}}));
   ASSERT_EQ(RunLang({"update", "*.*", "texts"}).status, 0);
   ProcessResult again = RunLang({"update", "*.*", "texts"});
   EXPECT_EQ(again.status, 0) << again.errors;
   EXPECT_EQ(again.output, "TEXTS.CRT: 5 texts, 1 translated, 0 new, 0 obsolete\n");
   EXPECT_EQ(ReadBytes(Dir() / "TEXTS.OBS"), Crt({{"Gone", "Weg"}}));
+}
+
+// Pairs that cannot be taken as they stand are refused by every command that writes, before
+// anything is written, with the lines to mend.
+TEST_F(LangUpdateTest, RefusesPairsThatDoNotAddUp) {
+  std::string lineLost = Crt({{"Hello there", "Hallo"}, {"&OK", "&OK"}, {"Cancel", "Abbrechen"}});
+  lineLost.erase(lineLost.find("           PSTRING('Hello there')"), 35);
+  lineLost.erase(lineLost.find("           PSTRING('&OK')"), 26);
+  const std::string twice = Crt({{"&OK", "&OK"}, {"Cancel", "Abbrechen"}, {"&OK", "&Ja"}});
+  const struct {
+    const char* file;
+    std::string bytes;
+    Arguments command;
+    const char* error;
+  } cases[] = {
+      {"TEXTS.CRT", lineLost, {"update", "*.clw", "texts"}, "TEXTS.CRT:2: error: Items count 3 "},
+      {"TEXTS.CRT", lineLost, {"import", "texts.po", "texts"}, "TEXTS.CRT:2: error: Items count"},
+      {"TEXTS.CRT", lineLost, {"export", "texts"}, "TEXTS.CRT:2: error: Items count"},
+      {"TEXTS.OBS", lineLost, {"update", "*.clw", "texts"}, "TEXTS.OBS:2: error: Items count"},
+      {"TEXTS.CRT", twice, {"update", "*.clw", "texts"}, "TEXTS.CRT:7: error: text listed twice "
+                                                          "with different translations, on lines "
+                                                          "3 and 7"},
+      {"TEXTS.CRT", twice, {"import", "texts.po", "texts"}, "on lines 3 and 7"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file + (" " + c.command[0]));
+    WriteFile("texts.po", "msgid \"Cancel\"\nmsgstr \"Abbruch\"\n");
+    WriteFile("TEXTS.CRT", Crt({{"Cancel", ""}}));
+    WriteFile(c.file, c.bytes);
+    auto before = Snapshot();
+    ProcessResult result = RunLang(c.command);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find(c.error), std::string::npos) << result.errors;
+    EXPECT_NE(result.errors.find("'quotex-lang check'"), std::string::npos) << result.errors;
+    EXPECT_EQ(Snapshot(), before);
+    std::filesystem::remove(Dir() / "TEXTS.OBS");
+  }
+}
+
+// The program that includes the file names the group, its prefix and its count.
+TEST_F(LangUpdateTest, KeepsTheLabelsAndAttributesAProgramNames) {
+  WriteFile("TEXTS.CRT", "GermanTexts  GROUP,PRE(GT)   ! the German texts\r\n"
+                         "Count        USHORT(1)\r\n"
+                         "  PSTRING('&OK')\r\n"
+                         "  PSTRING('&Ja')\r\n"
+                         ".\r\n");
+  ASSERT_EQ(RunLang({"update", "*.clw", "texts"}).status, 0);
+  WriteFile("texts.po", "msgid \"Cancel\"\nmsgstr \"Abbrechen\"\n");
+  ProcessResult imported = RunLang({"import", "texts.po", "texts"});
+  EXPECT_EQ(imported.status, 0) << imported.errors;
+  Texts lines = Lines("TEXTS.CRT");
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "GermanTexts GROUP,PRE(GT)");
+  EXPECT_EQ(lines[1], "Count      USHORT(5)");
+  EXPECT_EQ(lines[7], "           PSTRING('Abbrechen')");
 }
 
 TEST_F(LangUpdateTest, ShowsQuotexProgressOnTheTerminal) {
@@ -132,6 +189,17 @@ TEST_F(LangUpdateTest, AnyFailureLeavesEveryFileAsItWas) {
   EXPECT_EQ(unreadable.status, 1);
   EXPECT_NE(unreadable.errors.find("broken.clw: error: cannot read"), std::string::npos)
       << unreadable.errors;
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(LangUpdateTest, ARefusedOrUnwritableFileLeavesEveryFileAsItWas) {
+  WriteFile("TEXTS.CRT", Crt({{"&OK", "&OK"}}));
+  std::filesystem::permissions(Dir() / "TEXTS.CRT", std::filesystem::perms::owner_read |
+                                                        std::filesystem::perms::group_read);
+  auto before = Snapshot();
+  ProcessResult result = RunLang({"update", "*.clw", "texts"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errors, "TEXTS.CRT: error: the file is read-only; nothing was changed\n");
   EXPECT_EQ(Snapshot(), before);
 }
 

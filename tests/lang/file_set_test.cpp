@@ -28,7 +28,7 @@ TEST(FileSetTest, ReplacesEveryFileOnlyWhenCommitted) {
   WriteBytes(dir / "A.CRT", "old crt");
   WriteBytes(dir / "A.OBS", "old obs");
   {
-    FileSet files;
+    FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
     std::string crt = files.Stage(dir / "A.CRT");
     std::string bas = files.Stage(dir / "A.BAS");
     EXPECT_EQ(fs::path(crt).parent_path(), dir.path()) << "written beside the final name";
@@ -47,7 +47,7 @@ TEST(FileSetTest, LeavesEverythingAsItWasWhenNotCommitted) {
   ScopedTempDir dir;
   WriteBytes(dir / "A.CRT", "old crt");
   {
-    FileSet files;
+    FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
     WriteBytes(files.Stage(dir / "A.CRT"), "new crt");
     WriteBytes(files.Stage(dir / "A.BAS"), "new bas");
     files.StageRemoval(dir / "A.CRT");
@@ -59,7 +59,7 @@ TEST(FileSetTest, LeavesEverythingAsItWasWhenNotCommitted) {
 TEST(FileSetTest, ReportsAFileThatCannotBeReplaced) {
   ScopedTempDir dir;
   fs::create_directories(dir.path() / "A.CRT" / "inside");  // a directory cannot be replaced
-  FileSet files;
+  FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
   WriteBytes(files.Stage(dir / "A.CRT"), "new crt");
   try {
     files.Commit();
@@ -75,7 +75,7 @@ TEST(FileSetTest, ReplacesTheTargetOfASymbolicLink) {
   std::error_code error;
   fs::create_symlink("real.crt", dir.path() / "A.CRT", error);
   if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
-  FileSet files;
+  FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
   WriteBytes(files.Stage(dir / "A.CRT"), "new");
   files.Commit();
   EXPECT_TRUE(fs::is_symlink(dir.path() / "A.CRT"));

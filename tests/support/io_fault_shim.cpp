@@ -6,6 +6,11 @@
 //   descriptor of a file of that name (a Windows program under Wine reads through read()
 //   itself) reads no further than the page, then fails.
 // - QUOTEX_FAIL_SEARCH=1: opening a directory for reading fails with EIO.
+// - QUOTEX_FAULT_AT=N with QUOTEX_FAULT=kill or fail: the N-th call (from 1) that changes the
+//   file system -- creating or truncating a file, renaming, linking or removing one, flushing one
+//   to the disk -- kills the process (SIGKILL, as a power cut or a closed terminal would) or
+//   fails with EIO. A failing call says so on standard error ("io_fault_shim: failed call N:
+//   NAME").
 
 // The calls are defined here under their own names (fopen and fopen64 both), whatever the build
 // asks of file offsets elsewhere.
@@ -14,8 +19,11 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include <cstdarg>
 
 #include <algorithm>
 #include <cerrno>
@@ -71,7 +79,24 @@ ssize_t ReadableBefore(off_t offset, std::size_t count) {
   return static_cast<ssize_t>(std::min<off_t>(static_cast<off_t>(count), page - offset));
 }
 
+// Counts a call that changes the file system; true when it is the one that must fail (errno is
+// then EIO). Kills the process instead when that is the fault asked for.
+bool FaultHere(const char* call) {
+  static long count = 0;
+  const char* at = std::getenv("QUOTEX_FAULT_AT");
+  if (at == nullptr || ++count != std::atol(at)) return false;
+  const char* fault = std::getenv("QUOTEX_FAULT");
+  if (fault != nullptr && std::strcmp(fault, "kill") == 0) raise(SIGKILL);
+  char report[128];
+  int length = std::snprintf(report, sizeof report, "io_fault_shim: failed call %ld: %s\n", count,
+                             call);
+  if (write(2, report, static_cast<std::size_t>(length)) < 0) std::abort();
+  errno = EIO;
+  return true;
+}
+
 std::FILE* OpenStream(const char* symbol, const char* name, const char* mode) {
+  if (std::strpbrk(mode, "wa+") != nullptr && FaultHere(symbol)) return nullptr;
   std::FILE* stream = Next<std::FILE* (*)(const char*, const char*)>(symbol)(name, mode);
   const char* failing = std::getenv("QUOTEX_FAIL_READING");
   if (stream != nullptr && failing != nullptr && std::strcmp(name, failing) == 0) {
@@ -115,4 +140,62 @@ extern "C" DIR* opendir(const char* name) {
     return nullptr;
   }
   return Next<DIR* (*)(const char*)>("opendir")(name);
+}
+
+// The calls that change the file system, each counted by FaultHere before it is made.
+
+template <typename Function, typename... Arguments>
+int Counted(const char* symbol, Arguments... arguments) {
+  if (FaultHere(symbol)) return -1;
+  return Next<Function>(symbol)(arguments...);
+}
+
+extern "C" int rename(const char* from, const char* to) {
+  return Counted<int (*)(const char*, const char*)>("rename", from, to);
+}
+
+extern "C" int link(const char* from, const char* to) {
+  return Counted<int (*)(const char*, const char*)>("link", from, to);
+}
+
+extern "C" int unlink(const char* name) {
+  return Counted<int (*)(const char*)>("unlink", name);
+}
+
+extern "C" int remove(const char* name) {
+  return Counted<int (*)(const char*)>("remove", name);
+}
+
+extern "C" int fsync(int descriptor) {
+  return Counted<int (*)(int)>("fsync", descriptor);
+}
+
+extern "C" int fdatasync(int descriptor) {
+  return Counted<int (*)(int)>("fdatasync", descriptor);
+}
+
+namespace {
+
+int OpenFile(const char* symbol, const char* name, int flags, va_list rest) {
+  mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(rest, int)) : 0;
+  if ((flags & O_CREAT) != 0 && FaultHere(symbol)) return -1;
+  return Next<int (*)(const char*, int, ...)>(symbol)(name, flags, mode);
+}
+
+}  // namespace
+
+extern "C" int open(const char* name, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  int descriptor = OpenFile("open", name, flags, rest);
+  va_end(rest);
+  return descriptor;
+}
+
+extern "C" int open64(const char* name, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  int descriptor = OpenFile("open64", name, flags, rest);
+  va_end(rest);
+  return descriptor;
 }

@@ -35,7 +35,8 @@ TEST(CheckTest, CountsTextsAndTranslations) {
 TEST(CheckTest, ReportsTheCountAndTheStructure) {
   EXPECT_EQ(
       Check("L GROUP\nItems USHORT(2)\n PSTRING('a')\n PSTRING('b')\n END\n"),
-      std::vector<std::string>{"2: error: Items count 2 differs from the 1 texts of the group"});
+      std::vector<std::string>{"2: error: Items count 2 differs from the 1 texts of the group: a "
+                               "line may have been deleted or added"});
   EXPECT_EQ(Check("L GROUP\n PSTRING('a')\n PSTRING('b')\n END\n"),
             std::vector<std::string>{"1: error: no Items USHORT(n) line; the group holds 1 texts"});
   EXPECT_EQ(Check("L GROUP\nItems USHORT(1)\n PSTRING('a')\n PSTRING('b')\n"),
@@ -92,12 +93,20 @@ TEST(CheckTest, WarnsOfLikelyMistakesInTranslations) {
   }
 }
 
-TEST(CheckTest, WarnsOfATextListedTwiceAndKeepsLineOrder) {
-  EXPECT_EQ(Check(Crt({{"Save", "Sichern"}, {"Save:", "Sichern"}, {"Save", "Speichern"}})),
+// Which of two translations of one text is meant cannot be told; the same one twice, or one
+// and none, is only odd.
+TEST(CheckTest, ReportsATextListedTwiceAndKeepsLineOrder) {
+  EXPECT_EQ(Check(Crt({{"Save", "Sichern"},
+                       {"Save:", "Sichern"},
+                       {"Save", "Speichern"},
+                       {"Save", ""},
+                       {"Save", "Sichern"}})),
             (std::vector<std::string>{
                 "6: warning: translation does not end with ':' as its text does",
-                "7: warning: text listed twice (first on line 3); only the first one's "
-                "translation is found",
+                "7: error: text listed twice with different translations, on lines 3 and 7: "
+                "keep the one that is meant",
+                "9: warning: text listed twice, on lines 3 and 9",
+                "11: warning: text listed twice, on lines 3 and 11",
             }));
 }
 

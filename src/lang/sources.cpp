@@ -1,0 +1,256 @@
+#include "lang/sources.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+#include "common/ascii.h"
+#include "driver/run.h"
+#include "lang/file_set.h"
+#include "lang/lang_error.h"
+#include "output/outputs.h"
+#include "platform/platform.h"
+#include "scan/scanner.h"
+
+namespace {
+
+// The files whose entries a scan passes over: quotex-lang's own.
+class OwnFiles {
+ public:
+  explicit OwnFiles(const BaseFiles& files) {
+    for (const std::string& name : files.Replaceable()) {
+      if (std::optional<FileIdentity> identity = IdentityOf(name.c_str())) {
+        existing_.push_back(*identity);
+      }
+    }
+  }
+
+  bool Includes(const char* entry) const {
+    if (IsOwnWorkFile(entry)) return true;
+    std::optional<FileIdentity> identity = IdentityOf(entry);
+    return identity && std::find(existing_.begin(), existing_.end(), *identity) != existing_.end();
+  }
+
+ private:
+  std::vector<FileIdentity> existing_;  // of those that exist before the scan
+};
+
+// Collects the places of the texts the scan offers.
+class UsesCollector : public ScanObserver {
+ public:
+  void OnFile(const char* name) override { file_ = name; }
+
+  void OnText(std::string_view text, const TextPlace& place) override {
+    if (!IsWordlike(text)) return;  // the catalogue leaves it out
+    std::string reference = file_ + ":" + std::to_string(place.line);
+    TextUses& uses = uses_[CrtText(std::string(text).c_str())];
+    if (uses.references.empty()) {
+      std::string_view literal = place.code.substr(place.quote + 1);
+      bool tildePiece = text.data() != literal.data();
+      uses.context = DescribeUse(place.code, place.quote, tildePiece);
+    } else if (uses.references.back() == reference) {
+      return;
+    }
+    uses.references.push_back(std::move(reference));
+  }
+
+  std::unordered_map<std::string, TextUses> Take() { return std::move(uses_); }
+
+ private:
+  std::string file_;
+  std::unordered_map<std::string, TextUses> uses_;
+};
+
+// Stops the observation however the scan ends.
+class Observing {
+ public:
+  explicit Observing(ScanObserver& observer) { SetScanObserver(&observer); }
+  Observing(const Observing&) = delete;
+  Observing& operator=(const Observing&) = delete;
+  ~Observing() { SetScanObserver(nullptr); }
+};
+
+bool IsNameCharacter(char c) {
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '.' ||
+         c == '?';
+}
+
+bool IsLetterOrDigit(char c) {
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9');
+}
+
+// A keyword as the language's users write it in documentation: upper case; a name with a dot
+// or a colon (SELF.Init, CON:Name) stays as written.
+std::string StatementWord(std::string_view word) {
+  std::string shown(word);
+  if (std::all_of(word.begin(), word.end(), [](char c) { return IsAsciiLetter(c) || c == '_'; }))
+    UpperCaseAscii(shown.data());
+  return shown;
+}
+
+bool SameWordIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return UpperAscii(x) == UpperAscii(y);
+         });
+}
+
+// The name that ends just before `end` (blanks between allowed), or nothing.
+std::string_view NameBefore(std::string_view code, std::size_t end) {
+  while (end > 0 && (code[end - 1] == ' ' || code[end - 1] == '\t')) --end;
+  std::size_t start = end;
+  while (start > 0 && IsNameCharacter(code[start - 1])) --start;
+  return code.substr(start, end - start);
+}
+
+// The line's USE(...) attribute, outside its strings, or nothing.
+std::string_view UseAttribute(std::string_view code) {
+  bool inString = false;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    if (code[i] == '\'') inString = !inString;
+    if (inString || code[i] != '(' || !SameWordIgnoringCase(NameBefore(code, i), "USE")) continue;
+    std::size_t close = code.find(')', i);
+    if (close == std::string_view::npos) return {};
+    return code.substr(i - 3, close - i + 4);
+  }
+  return {};
+}
+
+}  // namespace
+
+void ScanSources(const std::string& mask, const BaseFiles& files) {
+  OwnFiles own(files);
+  DirectorySearch search;
+  if (!search.First(mask.c_str())) {
+    throw LangError(mask, "no file in the current directory matches this mask");
+  }
+  std::vector<std::string> unreadable =
+      ScanEntries(search, [&own](const char* entry) { return own.Includes(entry); });
+  search.Close();
+  WriteToConsole("\n");
+  if (unreadable.empty()) return;
+  for (const std::string& name : unreadable) {
+    std::fprintf(stderr, "%s: error: cannot read this source to its end\n", name.c_str());
+  }
+  throw LangError(files.crt, "nothing was written, since not every source could be read");
+}
+
+std::unordered_map<std::string, TextUses> ScanSourceUses(const std::string& mask,
+                                                         const BaseFiles& files) {
+  UsesCollector collector;
+  {
+    Observing observing(collector);
+    ScanSources(mask, files);
+  }
+  return collector.Take();
+}
+
+std::string DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
+  // A label stands in the first column; the statement comes after it.
+  std::size_t start = 0;
+  if (!code.empty() && code[0] != ' ' && code[0] != '\t') {
+    while (start < code.size() && code[start] != ' ' && code[start] != '\t') ++start;
+  }
+  // The calls still open at the quote, innermost last, outside the strings before it.
+  std::vector<std::string_view> calls;
+  bool inString = false;
+  for (std::size_t i = start; i < quote && i < code.size(); ++i) {
+    if (code[i] == '\'') inString = !inString;
+    if (inString) continue;
+    if (code[i] == '(') calls.push_back(NameBefore(code, i));
+    if (code[i] == ')' && !calls.empty()) calls.pop_back();
+  }
+  std::string attribute;
+  if (!calls.empty()) {
+    std::string innermost = StatementWord(calls.back());
+    if (innermost == "TIP" || innermost == "MSG" || innermost == "FORMAT") {
+      attribute = innermost == "FORMAT" && tildePiece ? "FORMAT column header" : innermost;
+      calls.pop_back();
+    }
+  }
+  std::string_view statement;
+  for (auto call = calls.rbegin(); call != calls.rend() && statement.empty(); ++call) {
+    statement = *call;
+  }
+  std::string described;
+  if (!statement.empty()) {
+    described = StatementWord(statement);
+  } else {
+    std::size_t first = std::min(code.find_first_not_of(" \t", start), quote);
+    std::size_t equals = code.find('=', first);
+    std::string_view target =
+        equals < quote ? code.substr(first, equals - first) : std::string_view();
+    while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+      target.remove_suffix(1);
+    }
+    if (!target.empty() && target.find_first_of(" \t'") == std::string_view::npos) {
+      described = "assigned to " + std::string(target);  // Name = 'Text', ?Ctl{PROP:Text} = ...
+    } else {
+      std::size_t end = first;
+      while (end < quote && IsNameCharacter(code[end])) ++end;
+      described = StatementWord(code.substr(first, end - first));
+    }
+    // A literal on a line of its own after a line break: the attribute alone tells what it is.
+    if (attribute.starts_with(described)) described.clear();
+  }
+  for (std::string_view part : {std::string_view(attribute), UseAttribute(code)}) {
+    if (part.empty()) continue;
+    if (!described.empty()) described += ", ";
+    described += part;
+  }
+  return described;
+}
+
+namespace {
+
+// Whether `text` holds `word` (in any case) as a word of its own, from `from` on.
+bool HoldsWord(std::string_view text, std::string_view word, std::size_t from = 0) {
+  for (std::size_t at = from; at + word.size() <= text.size(); ++at) {
+    bool before = at == 0 || !IsLetterOrDigit(text[at - 1]);
+    bool after = at + word.size() == text.size() || !IsLetterOrDigit(text[at + word.size()]);
+    if (before && after && SameWordIgnoringCase(text.substr(at, word.size()), word)) return true;
+  }
+  return false;
+}
+
+// A statement of SQL: its first word and one that must follow it ("Update Contact" is a title).
+bool LooksLikeSql(std::string_view text) {
+  constexpr std::pair<std::string_view, std::string_view> kStatements[] = {
+      {"SELECT", "FROM"}, {"UPDATE", "SET"},   {"INSERT", "INTO"},
+      {"DELETE", "FROM"}, {"CREATE", "TABLE"}, {"ALTER", "TABLE"},
+      {"DROP", "TABLE"},  {"CREATE", "INDEX"},
+  };
+  std::size_t first = text.find_first_not_of(" \t(");
+  if (first == std::string_view::npos) return false;
+  text.remove_prefix(first);
+  for (const auto& [start, then] : kStatements) {
+    if (text.size() > start.size() && SameWordIgnoringCase(text.substr(0, start.size()), start) &&
+        !IsLetterOrDigit(text[start.size()]) && HoldsWord(text, then, start.size())) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ProgramMatterNote(std::string_view text) {
+  if (LooksLikeSql(text)) return "looks like SQL: leave it unless users see it";
+  if (text.find_first_of(" \t") != std::string_view::npos) return {};
+  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+    if ((text[i] == '_' || text[i] == ':') && IsLetterOrDigit(text[i - 1]) &&
+        IsLetterOrDigit(text[i + 1])) {
+      return "looks like a name the program uses: leave it unless users see it";
+    }
+  }
+  std::size_t dot = text.rfind('.');
+  if (dot != std::string_view::npos && dot >= 2 && text.size() - dot - 1 >= 1 &&
+      text.size() - dot - 1 <= 4 &&
+      std::all_of(text.begin() + static_cast<std::ptrdiff_t>(dot) + 1, text.end(), IsAsciiLetter)) {
+    return "looks like a file name: leave it unless users see it";
+  }
+  if (text.find('=') != std::string_view::npos) {
+    return "looks like a setting the program uses: leave it unless users see it";
+  }
+  return {};
+}

@@ -1,0 +1,40 @@
+// The sources of a base's texts, scanned as quotex scans them: for update, the texts found now;
+// for export, where each of them is used and what it is there.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "lang/base_files.h"
+
+// Scans every entry the mask matches as quotex does, into the catalogue, passing over
+// quotex-lang's own files (the base's files and any file of a commit): quotex empties its
+// outputs before it scans, so they hold nothing to find, and the obsolete texts and the PO
+// file's must not come back as found ones. Raises LangError when nothing matches the mask or a
+// source cannot be read to its end (naming each such source on standard error).
+void ScanSources(const std::string& mask, const BaseFiles& files);
+
+// Where a text is used in the sources and what it is there.
+struct TextUses {
+  std::vector<std::string> references;  // "FILE:LINE", in scan order, each once
+  std::string context;                  // what it is at its first place (DescribeUse)
+};
+
+// Scans the sources as ScanSources does, and tells for each text, as the CRT file holds it,
+// where the scan accepts it.
+std::unordered_map<std::string, TextUses> ScanSourceUses(const std::string& mask,
+                                                         const BaseFiles& files);
+
+// What a text is in the program, from the logical line that holds it and its literal's opening
+// quote: the statement it stands in (the call whose arguments hold it, else the first word of
+// the statement: WINDOW, BUTTON, PROMPT, MENU, ITEM, MESSAGE, STRING...), the attribute it is
+// the value of (TIP, MSG, a FORMAT column header for a piece between tildes) and the line's
+// USE(...), joined by ", ": "ENTRY, TIP, USE(CON:LastName)".
+std::string DescribeUse(std::string_view code, std::size_t quote, bool tildePiece);
+
+// A note for a text that looks like program matter rather than a text for people, or nothing:
+// a name with '_' or ':' between letters or digits, a file name, a setting, an SQL fragment.
+std::string ProgramMatterNote(std::string_view text);

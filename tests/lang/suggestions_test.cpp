@@ -131,7 +131,7 @@ TEST(SuggestionsTest, IndexFindsTheFirstOfTheBestAtOrAboveTheThreshold) {
 TEST(SuggestionsTest, IndexAgreesWithComparingEveryCandidate) {
   TextMaker maker;
   std::vector<std::string> texts;
-  for (int i = 0; i < 400; ++i) {
+  for (int i = 0; i < 300; ++i) {
     std::size_t words = maker.Below(4) == 0 ? 1 + maker.Below(40) : 1 + maker.Below(6);
     texts.push_back(i > 0 && maker.Below(3) == 0 ? maker.Variant(texts[maker.Below(texts.size())])
                                                  : maker.Text(words));
@@ -140,7 +140,7 @@ TEST(SuggestionsTest, IndexAgreesWithComparingEveryCandidate) {
   for (std::size_t i = 0; i < texts.size(); ++i) candidates.push_back({texts[i], 7 * i});
   SuggestionIndex index(candidates);
   std::size_t found = 0;
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 2500; ++i) {
     std::string query = maker.Below(6) == 0 ? maker.Text(1 + maker.Below(8))
                                             : maker.Variant(texts[maker.Below(texts.size())]);
     std::optional<Suggestion> expected = SearchAll(candidates, query);
@@ -151,7 +151,7 @@ TEST(SuggestionsTest, IndexAgreesWithComparingEveryCandidate) {
     ASSERT_EQ(actual->payload, expected->payload) << query;
     ASSERT_EQ(actual->ratio, expected->ratio) << query;
   }
-  EXPECT_GT(found, 1000u);  // the variants are near enough to be found, mostly
+  EXPECT_GT(found, 1000u);  // most variants are near enough to be found
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <ctime>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -33,40 +33,40 @@ constexpr char kUsage[] =
 
 // The words of a business application, the more frequent ones first.
 constexpr std::array<std::string_view, 112> kNouns = {
-    "customer",  "invoice",   "order",       "product",    "record",      "date",
-    "name",      "number",    "amount",      "address",    "supplier",    "payment",
-    "account",   "file",      "report",      "item",       "price",       "quantity",
-    "contact",   "employee",  "total",       "balance",    "stock",       "status",
-    "user",      "password",  "phone",       "email",      "note",        "code",
-    "category",  "group",     "region",      "country",    "city",        "currency",
-    "rate",      "discount",  "tax",         "credit",     "limit",       "delivery",
-    "shipment",  "receipt",   "quotation",   "contract",   "project",     "task",
-    "period",    "year",      "month",       "week",       "reference",   "description",
-    "batch",     "location",  "warehouse",   "department", "purchase",    "sale",
-    "refund",    "journal",   "ledger",      "entry",      "transaction", "bank",
-    "cheque",    "reminder",  "letter",      "label",      "template",    "document",
-    "attachment", "image",    "message",     "list",       "filter",      "view",
-    "column",    "field",     "value",       "unit",       "weight",      "size",
-    "colour",    "serial",    "licence",     "branch",     "company",     "manager",
-    "salesperson", "commission", "budget",   "expense",    "asset",       "inventory",
-    "transfer",  "backorder", "printer",     "page",       "backup",      "setting",
-    "option",    "folder",    "schedule",    "vendor",     "return",      "terms",
-    "memo",      "format",    "language",    "holiday",
+    "customer",    "invoice",    "order",     "product",    "record",      "date",
+    "name",        "number",     "amount",    "address",    "supplier",    "payment",
+    "account",     "file",       "report",    "item",       "price",       "quantity",
+    "contact",     "employee",   "total",     "balance",    "stock",       "status",
+    "user",        "password",   "phone",     "email",      "note",        "code",
+    "category",    "group",      "region",    "country",    "city",        "currency",
+    "rate",        "discount",   "tax",       "credit",     "limit",       "delivery",
+    "shipment",    "receipt",    "quotation", "contract",   "project",     "task",
+    "period",      "year",       "month",     "week",       "reference",   "description",
+    "batch",       "location",   "warehouse", "department", "purchase",    "sale",
+    "refund",      "journal",    "ledger",    "entry",      "transaction", "bank",
+    "cheque",      "reminder",   "letter",    "label",      "template",    "document",
+    "attachment",  "image",      "message",   "list",       "filter",      "view",
+    "column",      "field",      "value",     "unit",       "weight",      "size",
+    "colour",      "serial",     "licence",   "branch",     "company",     "manager",
+    "salesperson", "commission", "budget",    "expense",    "asset",       "inventory",
+    "transfer",    "backorder",  "printer",   "page",       "backup",      "setting",
+    "option",      "folder",     "schedule",  "vendor",     "return",      "terms",
+    "memo",        "format",     "language",  "holiday",
 };
 constexpr std::array<std::string_view, 40> kVerbs = {
-    "update",  "delete", "insert",  "print",   "select",   "change",  "browse",  "view",
-    "export",  "import", "save",    "open",    "close",    "copy",    "post",    "approve",
-    "reject",  "send",   "receive", "check",   "find",     "search",  "sort",    "restore",
-    "archive", "calculate", "generate", "assign", "remove", "create", "edit",    "enter",
-    "choose",  "load",   "refresh", "confirm", "cancel",   "merge",   "process", "transfer",
+    "update",  "delete",    "insert",   "print",   "select", "change", "browse",  "view",
+    "export",  "import",    "save",     "open",    "close",  "copy",   "post",    "approve",
+    "reject",  "send",      "receive",  "check",   "find",   "search", "sort",    "restore",
+    "archive", "calculate", "generate", "assign",  "remove", "create", "edit",    "enter",
+    "choose",  "load",      "refresh",  "confirm", "cancel", "merge",  "process", "transfer",
 };
 constexpr std::array<std::string_view, 40> kAdjectives = {
-    "new",      "last",     "first",    "next",     "previous", "default",  "current",
-    "open",     "closed",   "paid",     "unpaid",   "overdue",  "active",   "inactive",
-    "invalid",  "missing",  "duplicate", "selected", "monthly", "yearly",   "daily",
-    "net",      "gross",    "minimum",  "maximum",  "local",    "foreign",  "main",
-    "alternative", "primary", "optional", "required", "pending", "completed", "posted",
-    "archived", "total",    "average",  "expected", "final",
+    "new",         "last",    "first",     "next",     "previous", "default",   "current",
+    "open",        "closed",  "paid",      "unpaid",   "overdue",  "active",    "inactive",
+    "invalid",     "missing", "duplicate", "selected", "monthly",  "yearly",    "daily",
+    "net",         "gross",   "minimum",   "maximum",  "local",    "foreign",   "main",
+    "alternative", "primary", "optional",  "required", "pending",  "completed", "posted",
+    "archived",    "total",   "average",   "expected", "final",
 };
 
 class ReleaseTexts {
@@ -80,24 +80,36 @@ class ReleaseTexts {
   std::string Fresh() {
     std::string noun = Noun(), other = Noun(), verb = Word(kVerbs), adjective = Word(kAdjectives);
     switch (Below(14)) {
-      case 0: return Title(verb + " " + noun);
-      case 1: return Title(noun + " " + other + "s");
-      case 2: return Title(adjective + " " + noun + "s");
-      case 3: return std::string("&") + Capital(adjective + " " + noun) + ":";
-      case 4: return Capital(noun + " " + other) + ":";
-      case 5: return "Enter the " + noun + "'s " + other;
-      case 6: return "Select the " + noun + " to " + verb;
-      case 7: return Capital(verb) + " the " + adjective + " " + noun;
-      case 8: return "Are you sure you want to " + verb + " this " + noun + "?";
-      case 9: return "The " + noun + " " + other + " must not be empty.";
+      case 0:
+        return Title(verb + " " + noun);
+      case 1:
+        return Title(noun + " " + other + "s");
+      case 2:
+        return Title(adjective + " " + noun + "s");
+      case 3:
+        return std::string("&") + Capital(adjective + " " + noun) + ":";
+      case 4:
+        return Capital(noun + " " + other) + ":";
+      case 5:
+        return "Enter the " + noun + "'s " + other;
+      case 6:
+        return "Select the " + noun + " to " + verb;
+      case 7:
+        return Capital(verb) + " the " + adjective + " " + noun;
+      case 8:
+        return "Are you sure you want to " + verb + " this " + noun + "?";
+      case 9:
+        return "The " + noun + " " + other + " must not be empty.";
       case 10:
         return "Could not " + verb + " the " + noun + " file. Please check the " + other +
                " and try again.";
       case 11:
-        return "There are " + adjective + " " + noun + "s for this " + other +
-               ". Do you want to " + verb + " them?";
-      case 12: return Capital(noun) + "s by " + other;
-      default: return Capital(adjective + " " + noun);
+        return "There are " + adjective + " " + noun + "s for this " + other + ". Do you want to " +
+               verb + " them?";
+      case 12:
+        return Capital(noun) + "s by " + other;
+      default:
+        return Capital(adjective + " " + noun);
     }
   }
 
@@ -106,9 +118,15 @@ class ReleaseTexts {
   std::string Typo(std::string text) {
     std::size_t at = 1 + Below(text.size() - 2);
     switch (Below(3)) {
-      case 0: std::swap(text[at], text[at + 1]); break;
-      case 1: text.erase(at, 1); break;
-      default: text.insert(at, 1, text[at]); break;
+      case 0:
+        std::swap(text[at], text[at + 1]);
+        break;
+      case 1:
+        text.erase(at, 1);
+        break;
+      default:
+        text.insert(at, 1, text[at]);
+        break;
     }
     return text;
   }
@@ -123,8 +141,9 @@ class ReleaseTexts {
         return text.replace(start, end - start, start == 0 ? Capital(Noun()) : Noun());
       }
       case 1:  // a word added
-        return space == std::string::npos ? text + " " + Noun()
-                                          : text.insert(space, std::string(" ") + Word(kAdjectives));
+        return space == std::string::npos
+                   ? text + " " + Noun()
+                   : text.insert(space, std::string(" ") + Word(kAdjectives));
       case 2: {  // punctuation changed
         char last = text.back();
         if (last == '.' || last == ':' || last == '?') return text.substr(0, text.size() - 1);
@@ -134,7 +153,9 @@ class ReleaseTexts {
         std::size_t word = text.find(' ');
         if (word == std::string::npos || word + 1 >= text.size()) return text + ".";
         char& c = text[word + 1];
-        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        c = static_cast<char>(c >= 'a' && c <= 'z'   ? c - 'a' + 'A'
+                              : c >= 'A' && c <= 'Z' ? c - 'A' + 'a'
+                                                     : c);
         return text;
       }
     }
@@ -360,7 +381,8 @@ int main(int argc, char** argv) {
         std::optional<Suggestion> best;
         for (std::size_t j = 0; j < obsolete.size(); ++j) {
           double ratio = SimilarityRatio(current[i], obsolete[j]);
-          if (ratio >= kSuggestionThreshold && (!best || ratio > best->ratio)) best = Suggestion{j, ratio};
+          if (ratio >= kSuggestionThreshold && (!best || ratio > best->ratio))
+            best = Suggestion{j, ratio};
         }
         bool same = best.has_value() == suggestions[i].has_value() &&
                     (!best || (best->payload == suggestions[i]->payload &&

@@ -270,8 +270,8 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
 
 std::size_t SuggestionIndex::MemoryBytes() const {
   auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
-  return sizeof(*this) + characters_.capacity() + bytes(starts_) + bytes(lengths_) +
-         bytes(order_) + bytes(payloads_) + bytes(classCounts_) + bytes(keys_) + bytes(ranks_) +
+  return sizeof(*this) + characters_.capacity() + bytes(starts_) + bytes(lengths_) + bytes(order_) +
+         bytes(payloads_) + bytes(classCounts_) + bytes(keys_) + bytes(ranks_) +
          bytes(postingStarts_) + bytes(postings_) + bytes(seen_) + bytes(matchMasks_) +
          bytes(lcsVector_);
 }
@@ -289,8 +289,8 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
     queryNumber_ = 1;
   }
   auto positionOf = [&](std::size_t length) {
-    return static_cast<std::uint32_t>(
-        std::lower_bound(lengths_.begin(), lengths_.end(), length) - lengths_.begin());
+    return static_cast<std::uint32_t>(std::lower_bound(lengths_.begin(), lengths_.end(), length) -
+                                      lengths_.begin());
   };
   Best best;
   std::uint32_t first = positionOf(ShortestMatch(a, best.ratio));

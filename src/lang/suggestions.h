@@ -73,5 +73,5 @@ class SuggestionIndex {
   std::size_t words_ = 0;                  // 64-bit words per mask
   std::vector<std::uint64_t> lcsVector_;   // the bit vector of the LCS computation
   std::array<unsigned char, kClasses> queryClasses_{};  // up to 255
-  std::size_t queryClassExcess_ = 0;                     // what the 255s leave out
+  std::size_t queryClassExcess_ = 0;                    // what the 255s leave out
 };

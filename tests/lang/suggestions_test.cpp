@@ -52,11 +52,21 @@ class TextMaker {
     for (std::size_t edits = Below(7); edits > 0; --edits) {
       std::size_t at = text.empty() ? 0 : Below(text.size());
       switch (Below(5)) {
-        case 0: if (!text.empty()) text.erase(at, 1); break;
-        case 1: text.insert(at, 1, "aeo .:"[Below(6)]); break;
-        case 2: if (!text.empty()) text[at] = "aeno?"[Below(5)]; break;
-        case 3: if (at + 1 < text.size()) std::swap(text[at], text[at + 1]); break;
-        default: text.insert(at, text.substr(at, Below(8))); break;
+        case 0:
+          if (!text.empty()) text.erase(at, 1);
+          break;
+        case 1:
+          text.insert(at, 1, "aeo .:"[Below(6)]);
+          break;
+        case 2:
+          if (!text.empty()) text[at] = "aeno?"[Below(5)];
+          break;
+        case 3:
+          if (at + 1 < text.size()) std::swap(text[at], text[at + 1]);
+          break;
+        default:
+          text.insert(at, text.substr(at, Below(8)));
+          break;
       }
     }
     return text;
@@ -96,9 +106,16 @@ TEST(SuggestionsTest, RatioIsTwiceTheCommonSubsequenceOverTheTotalLength) {
 }
 
 TEST(SuggestionsTest, IndexFindsTheFirstOfTheBestAtOrAboveTheThreshold) {
-  const std::vector<std::string> texts = {
-      "Delete the record", "Delete the records", "Delete this record", "Print the report",
-      "Print the reports", "abcde", "abcdx", "", "Cancel", "Cancel"};
+  const std::vector<std::string> texts = {"Delete the record",
+                                          "Delete the records",
+                                          "Delete this record",
+                                          "Print the report",
+                                          "Print the reports",
+                                          "abcde",
+                                          "abcdx",
+                                          "",
+                                          "Cancel",
+                                          "Cancel"};
   std::vector<SuggestionCandidate> candidates;
   for (std::size_t i = 0; i < texts.size(); ++i) candidates.push_back({texts[i], 100 + i});
   SuggestionIndex index(candidates);
@@ -111,10 +128,10 @@ TEST(SuggestionsTest, IndexFindsTheFirstOfTheBestAtOrAboveTheThreshold) {
       {"Print the record", 103},   // 2*14/32, where "Delete the record" has 2*12/33
       {"Print all reports", 104},  // 0.824, where "Print the report" has 0.788
       {"Export the customers", {}},
-      {"abcdy", 105},  // 0.8 exactly reaches the threshold; the first of a tie
-      {"abxyz", {}},   // 0.6 at best
-      {"acbde", 105},  // 0.8 sharing a single pair, "de", as few as the bound allows
-      {"", 107},       // empty matches only empty
+      {"abcdy", 105},   // 0.8 exactly reaches the threshold; the first of a tie
+      {"abxyz", {}},    // 0.6 at best
+      {"acbde", 105},   // 0.8 sharing a single pair, "de", as few as the bound allows
+      {"", 107},        // empty matches only empty
       {"Cancel", 108},  // the first of two equal texts
       {"cancel", 108},
   };

@@ -1,0 +1,77 @@
+// Suggestions for texts without a translation: the similarity of two texts, and an index of the
+// texts that have one which finds the most similar of them without comparing every pair.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// 2*M / (|a| + |b|), where M is the length of a longest common subsequence of the two byte
+// strings (each byte one character of the code page); 1.0 for two empty strings.
+double SimilarityRatio(std::string_view a, std::string_view b);
+
+// The lowest ratio at which a text is offered as a suggestion.
+constexpr double kSuggestionThreshold = 0.8;
+
+struct SuggestionCandidate {
+  std::string_view characters;  // what it is compared by; the index keeps a copy
+  std::size_t payload;          // handed back when it is the suggestion
+};
+
+struct Suggestion {
+  std::size_t payload;
+  double ratio;  // as SimilarityRatio gives it; 1.0 only for the same characters
+};
+
+// The candidates, in the order given, prepared for Find. A query gets the candidate with the
+// highest ratio of at least kSuggestionThreshold, the earliest one among equals: exactly what
+// comparing it with every candidate would give. Only candidates that can reach the threshold by
+// their length, their characters and their pairs of adjacent characters are compared (the .cpp
+// gives the bounds). Texts must be shorter than 2^28 characters (std::length_error otherwise).
+class SuggestionIndex {
+ public:
+  explicit SuggestionIndex(const std::vector<SuggestionCandidate>& candidates);
+
+  // Not const: it keeps scratch space between queries, so one index serves one thread.
+  std::optional<Suggestion> Find(std::string_view query);
+
+  std::size_t Size() const { return lengths_.size(); }
+  // The bytes the index holds (its copy of the candidates included), for the benchmark.
+  std::size_t MemoryBytes() const;
+
+ private:
+  static constexpr std::size_t kClasses = 16;  // of characters, counted for a cheap bound
+  struct Best;
+  // Makes the candidate at `position` the best when it is; true when it did.
+  bool Consider(std::uint32_t position, std::string_view query, Best& best);
+  void PrepareQuery(std::string_view query);
+
+  // Candidates sorted by length, then by their order: the `position` of the members below.
+  std::string characters_;              // their characters, one after the other
+  std::vector<std::uint32_t> starts_;   // per position, into characters_
+  std::vector<std::uint32_t> lengths_;  // per position, ascending
+  std::vector<std::uint32_t> order_;    // per position, the candidate's place in the given order
+  std::vector<std::size_t> payloads_;   // per position
+  std::vector<unsigned char> classCounts_;  // kClasses per position, up to 255
+
+  // The inverted index of character pairs: for each distinct key (a pair and the number of the
+  // times it occurred before in the same text), sorted by key, the positions of the candidates
+  // whose indexed prefix holds it, ascending. Keys rank by how few candidates hold them.
+  std::vector<std::uint64_t> keys_;
+  std::vector<std::uint32_t> ranks_;
+  std::vector<std::uint32_t> postingStarts_;  // per key, and one past the last
+  std::vector<unsigned char> postings_;       // the lists, compressed
+
+  // Scratch space of a query.
+  std::vector<std::uint32_t> seen_;  // per position: the number of the query that saw it last
+  std::uint32_t queryNumber_ = 0;
+  std::vector<std::uint64_t> matchMasks_;  // per byte value, the query's positions holding it
+  std::size_t words_ = 0;                  // 64-bit words per mask
+  std::vector<std::uint64_t> lcsVector_;   // the bit vector of the LCS computation
+  std::array<unsigned char, kClasses> queryClasses_{};  // up to 255
+  std::size_t queryClassExcess_ = 0;                    // what the 255s leave out
+};

@@ -213,7 +213,9 @@ bool HoldsWord(std::string_view text, std::string_view word, std::size_t from = 
   return false;
 }
 
-// A statement of SQL: its first word and one that must follow it ("Update Contact" is a title).
+// A statement of SQL: its first word and one that must follow it ("Update Contact" is a title),
+// and besides, its keywords in upper case or something no sentence holds ("Delete from the
+// list?" is a question).
 bool LooksLikeSql(std::string_view text) {
   constexpr std::pair<std::string_view, std::string_view> kStatements[] = {
       {"SELECT", "FROM"}, {"UPDATE", "SET"},   {"INSERT", "INTO"},
@@ -226,7 +228,8 @@ bool LooksLikeSql(std::string_view text) {
   for (const auto& [start, then] : kStatements) {
     if (text.size() > start.size() && SameWordIgnoringCase(text.substr(0, start.size()), start) &&
         !IsLetterOrDigit(text[start.size()]) && HoldsWord(text, then, start.size())) {
-      return true;
+      bool upperCase = text.substr(0, start.size()) == start;
+      return upperCase || HoldsWord(text, "WHERE") || text.find_first_of("=*;") != text.npos;
     }
   }
   return false;

@@ -1,0 +1,92 @@
+// quotex-lang export, as a translator gets it: where each text is used and what it is there,
+// and suggestions for the texts without a translation.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "e2e/e2e_fixture.h"
+#include "e2e/lang_fixture.h"
+
+namespace {
+
+class LangExportTest : public E2eTest {};
+
+TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
+  WriteFile("main.clw",
+            "Window WINDOW('Customers'),AT(,,200,100)\r\n"
+            "       BUTTON('&OK'),USE(?OK)\r\n"
+            "  MESSAGE('Do you want ' &|\r\n"
+            "          'to leave?','Customers')\r\n"
+            "  LIST,USE(?List),FORMAT('80L~Name~@s20@80L~City~@s20@')\r\n"
+            "  MESSAGE('Saved','Saved')\r\n"
+            "  Long = " + std::string(1100, 'a') + " & 'Far away'\r\n"
+            "  ENTRY(@s20),USE(CUS:Name),TIP('CUS:NOMBRE_CORTO')\r\n");
+  WriteFile("other.clw", "  MESSAGE('Customers')\r\n  MESSAGE('Only here')\r\n");
+  ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
+  std::filesystem::remove(Dir() / "other.clw");
+  WriteFile("later.clw", "\r\n\r\n  MESSAGE('Customers')\r\n");
+  ProcessOptions epoch;
+  epoch.environment = {"SOURCE_DATE_EPOCH=86400"};
+  auto before = Snapshot();
+  ProcessResult result = RunLang({"export", "de", "--sources", "*.clw"}, epoch);
+  ASSERT_EQ(result.status, 0) << result.errors;
+  std::string po = ReadBytes(Dir() / "DE.po");
+  EXPECT_NE(po.find("\"POT-Creation-Date: 1970-01-02 00:00+0000\\n\""), std::string::npos) << po;
+  EXPECT_NE(po.find("\"X-Generator: quotex-lang "), std::string::npos);
+  for (const char* entry : {
+           "\n#. MESSAGE\n#: later.clw:3 main.clw:1 main.clw:3\nmsgid \"Customers\"\n",
+           "\n#. BUTTON, USE(?OK)\n#: main.clw:2\nmsgid \"&OK\"\n",
+           "\n#. MESSAGE\n#: main.clw:3\nmsgid \"Do you want to leave?\"\n",
+           "\n#. LIST, FORMAT column header, USE(?List)\n#: main.clw:5\nmsgid \"City\"\n",
+           "\n#. MESSAGE\n#: main.clw:6\nmsgid \"Saved\"\n",
+           "\n\n#: main.clw:7\nmsgid \"Far away\"\n",
+           "\n#. ENTRY, TIP, USE(CUS:Name)\n#. looks like a name the program uses: leave it "
+           "unless users see it\n#: main.clw:8\nmsgid \"CUS:NOMBRE_CORTO\"\n",
+           "\n#. not found in the sources\nmsgid \"Only here\"\n",
+       }) {
+    EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
+  }
+  // Nothing of the references is stored: moving a line of a source changes no file of the base.
+  std::filesystem::remove(Dir() / "DE.po");
+  EXPECT_EQ(Snapshot(), before);
+}
+
+// A text without a translation is offered the translation of the most similar translated text:
+// the base's obsolete texts first, then its own, then another application's.
+TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
+  WriteFile("DE.CRT", Crt({{"Save file A", "Datei A sichern"},
+                           {"Delete the records", ""},
+                           {"Save file C", ""},
+                           {"Print", ""},
+                           {"Open the customer", ""}}));
+  WriteFile("DE.OBS", Crt({{"Delete the record", "Den Satz loeschen"}, {"Save file B", "B"}}));
+  std::filesystem::create_directory(Dir() / "other");
+  WriteFile("other/DE.CRT", Crt({{"Open the customer", "Kunden oeffnen"}}));
+  ProcessResult result = RunLang({"export", "de", "--compendium", "other/de"});
+  ASSERT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.output, "DE.po: 5 texts, 1 translated, 3 suggested\n");
+  std::string po = ReadBytes(Dir() / "DE.po");
+  for (const char* entry : {
+           "\n#, fuzzy\n#| msgid \"Delete the record\"\nmsgid \"Delete the records\"\n"
+           "msgstr \"Den Satz loeschen\"\n",
+           "\n#, fuzzy\n#| msgid \"Save file B\"\nmsgid \"Save file C\"\nmsgstr \"B\"\n",
+           "\n\nmsgid \"Print\"\nmsgstr \"\"\n",
+           "\n#. suggested by other/DE.CRT\n#, fuzzy\nmsgid \"Open the customer\"\n"
+           "msgstr \"Kunden oeffnen\"\n",
+       }) {
+    EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
+  }
+  // Nothing unreviewed reaches the CRT file, unless asked for.
+  auto before = Snapshot();
+  ProcessResult imported = RunLang({"import", "DE.po", "de"});
+  EXPECT_EQ(imported.output, "DE.CRT: 0 translations taken, 5 unchanged, 3 fuzzy left out\n");
+  EXPECT_EQ(Snapshot(), before);
+  ProcessResult fuzzy = RunLang({"import", "DE.po", "de", "--fuzzy"});
+  EXPECT_EQ(fuzzy.output, "DE.CRT: 3 translations taken, 2 unchanged\n");
+
+  ProcessResult plain = RunLang({"export", "de", "--no-suggestions", "-o", "plain.po"});
+  EXPECT_EQ(plain.output, "plain.po: 5 texts, 4 translated\n");
+}
+
+}  // namespace

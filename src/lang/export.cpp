@@ -37,16 +37,16 @@ void ReplaceFile(const std::string& name, std::string_view bytes, const BaseFile
 // Tells each entry where its text is used and what it is there, or that the sources no longer
 // use it; and notes a text that looks like program matter.
 void AddUses(ExportedEntries& exported, const CrtDocument& crt,
-             const std::unordered_map<std::string, TextUses>& uses) {
+             std::unordered_map<std::string, TextUses> uses) {
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    auto found = uses.find(text);
+    auto found = uses.find(text);  // a text listed twice is one entry
     if (found == uses.end()) {
       entry.comments.push_back("not found in the sources");
     } else {
       if (!found->second.context.empty()) entry.comments.push_back(found->second.context);
-      entry.references = found->second.references;
+      entry.references = std::move(found->second.references);
     }
     if (std::string note = ProgramMatterNote(text); !note.empty()) {
       entry.comments.push_back(note);

@@ -1,10 +1,14 @@
 #include "lang/sources.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <utility>
 
+#include "catalogue/catalogue.h"
 #include "common/ascii.h"
 #include "driver/run.h"
 #include "lang/file_set.h"
@@ -36,30 +40,84 @@ class OwnFiles {
   std::vector<FileIdentity> existing_;  // of those that exist before the scan
 };
 
-// Collects the places of the texts the scan offers.
+// Collects the places of the texts the scan offers. A source of some size offers millions of
+// them and only thousands of distinct texts, so the work done for each place is kept to noting
+// three numbers one after the other; they are sorted out by text at the end. On the benchmark's
+// 256 MB (1.7 million places of 20,000 texts) a map from text to places and strings of
+// references built along the way made export --sources four times slower than update.
 class UsesCollector : public ScanObserver {
  public:
-  void OnFile(const char* name) override { file_ = name; }
+  void OnFile(const char* name) override { files_.emplace_back(name); }
 
-  void OnText(std::string_view text, const TextPlace& place) override {
-    if (!IsWordlike(text)) return;  // the catalogue leaves it out
-    std::string reference = file_ + ":" + std::to_string(place.line);
-    TextUses& uses = uses_[CrtText(std::string(text).c_str())];
-    if (uses.references.empty()) {
-      std::string_view literal = place.code.substr(place.quote + 1);
-      bool tildePiece = text.data() != literal.data();
-      uses.context = DescribeUse(place.code, place.quote, tildePiece);
-    } else if (uses.references.back() == reference) {
-      return;
+  void OnText(std::string_view text, const TextPlace& place, const KeyedEntry* entry) override {
+    if (entry == nullptr) return;  // not wordlike: the catalogue left it out
+    if (entry->number >= texts_.size()) texts_.resize(entry->number + 1);
+    Text& seen = texts_[entry->number];
+    if (seen.text == nullptr) {  // its first place
+      bool tildePiece = text.data() != place.code + place.quote + 1;
+      seen = Text{entry->key.c_str(), DescribeUse(place.code, place.quote, tildePiece)};
     }
-    uses.references.push_back(std::move(reference));
+    places_.push_back(Place{static_cast<std::uint32_t>(entry->number),
+                            static_cast<std::uint32_t>(files_.size() - 1),
+                            static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
   }
 
-  std::unordered_map<std::string, TextUses> Take() { return std::move(uses_); }
+  // Each text's uses, keyed by the text as the CRT file holds it.
+  std::unordered_map<std::string, TextUses> Take() {
+    // The places of each text together, in scan order: a counting sort by text.
+    std::vector<std::size_t> starts(texts_.size() + 1);
+    for (const Place& place : places_) ++starts[place.text + 1];
+    for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+    std::vector<Place> sorted(places_.size());
+    {
+      std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+      for (const Place& place : places_) sorted[next[place.text]++] = place;
+    }
+    places_ = {};
+
+    std::unordered_map<std::string, TextUses> uses;
+    uses.reserve(texts_.size());
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+      if (texts_[i].text == nullptr) continue;
+      TextUses& each = uses[CrtText(texts_[i].text)];
+      each.context = std::move(texts_[i].context);
+      AppendReferences(each.references, sorted.data() + starts[i], sorted.data() + starts[i + 1]);
+    }
+    return uses;
+  }
 
  private:
-  std::string file_;
-  std::unordered_map<std::string, TextUses> uses_;
+  struct Place {
+    std::uint32_t text;  // its number in the catalogue, and in texts_
+    std::uint32_t file;  // in files_
+    std::uint32_t line;
+    bool operator==(const Place&) const = default;
+  };
+  struct Text {
+    const char* text = nullptr;  // the catalogue's copy; none until its first place
+    std::string context;
+  };
+
+  // "FILE:LINE FILE:LINE ..." for the places [first, last) of one text, each once.
+  void AppendReferences(std::string& references, const Place* first, const Place* last) const {
+    std::size_t length = 0;
+    for (const Place* place = first; place != last; ++place) {
+      length += files_[place->file].size() + 12;
+    }
+    references.reserve(length);
+    for (const Place* place = first; place != last; ++place) {
+      if (place != first && *place == place[-1]) continue;
+      if (!references.empty()) references += ' ';
+      references += files_[place->file];
+      references += ':';
+      char digits[12];
+      references.append(digits, std::to_chars(digits, digits + sizeof digits, place->line).ptr);
+    }
+  }
+
+  std::vector<std::string> files_;
+  std::vector<Text> texts_;
+  std::vector<Place> places_;
 };
 
 // Stops the observation however the scan ends.

@@ -19,8 +19,8 @@ void ScanSources(const std::string& mask, const BaseFiles& files);
 
 // Where a text is used in the sources and what it is there.
 struct TextUses {
-  std::vector<std::string> references;  // "FILE:LINE", in scan order, each once
-  std::string context;                  // what it is at its first place (DescribeUse)
+  std::string references;  // "FILE:LINE FILE:LINE ...", in scan order, each once
+  std::string context;     // what it is at its first place (DescribeUse)
 };
 
 // Scans the sources as ScanSources does, and tells for each text, as the CRT file holds it,

@@ -21,8 +21,11 @@ std::size_t currentLineNumber = 0;  // of the logical line being scanned, while 
 
 // Offers a text of the literal that opens at line[quote] to the catalogue, and to the observer.
 void Offer(std::string_view text, const char* line, std::size_t quote) {
-  AddText(text);
-  if (observer != nullptr) observer->OnText(text, TextPlace{currentLineNumber, line, quote});
+  if (observer == nullptr) {
+    AddText(text);
+  } else {
+    observer->OnText(text, TextPlace{currentLineNumber, line, quote}, AddTextEntry(text));
+  }
 }
 
 // How a keyword is compared: exactly as written, or with the text upper-cased (the keyword is

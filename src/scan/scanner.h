@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+class KeyedEntry;
+
 // Scans one source file. Anything but a regular file (a directory, a pipe, a device) yields
 // nothing. False when the file could not be opened or read to its end; the lines read before a
 // read error are scanned.
@@ -20,9 +22,9 @@ std::size_t ExtractLiteral(const char* line, std::size_t quote);
 
 // Where a text that the scan offers the catalogue stands.
 struct TextPlace {
-  std::size_t line;       // the physical line (from 1) on which its logical line starts
-  std::string_view code;  // the logical line
-  std::size_t quote;      // where its literal's opening quote stands in `code`
+  std::size_t line;  // the physical line (from 1) on which its logical line starts
+  const char* code;  // the logical line, NUL-terminated
+  std::size_t quote;  // where its literal's opening quote stands in `code`
 };
 
 // Told of every text the scan offers the catalogue, in scan order, with where it stands: for the
@@ -33,8 +35,9 @@ class ScanObserver {
   virtual ~ScanObserver() = default;
   // A file of the search is about to be scanned; `name` as the search found it.
   virtual void OnFile(const char* name) = 0;
-  // A text offered to AddText (which may find it there already, or not wordlike).
-  virtual void OnText(std::string_view text, const TextPlace& place) = 0;
+  // A text offered to the catalogue, and the entry of the index that holds it (which it may have
+  // held already); none for a text that is not wordlike.
+  virtual void OnText(std::string_view text, const TextPlace& place, const KeyedEntry* entry) = 0;
 };
 
 // Sets the observer of the scans that follow; none (the default) turns it off.

@@ -86,10 +86,14 @@ std::string HeaderField(std::string_view name, std::string_view value) {
 }
 
 // "#: " lines holding the references, each line cut before it would pass 79 columns.
-void AppendReferences(std::string& out, const std::vector<std::string>& references) {
+void AppendReferences(std::string& out, std::string_view references) {
   constexpr std::size_t kWidth = 79;
   std::size_t lineStart = out.size();
-  for (const std::string& reference : references) {
+  while (!references.empty()) {
+    std::size_t blank = references.find(' ');
+    std::string_view reference = references.substr(0, blank);
+    references.remove_prefix(blank == std::string_view::npos ? references.size() : blank + 1);
+    if (reference.empty()) continue;
     bool first = out.size() == lineStart;
     if (!first && out.size() - lineStart + 1 + reference.size() > kWidth) {
       out += '\n';
@@ -494,6 +498,11 @@ std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries)
   if (!header.generator.empty()) fields += HeaderField("X-Generator", header.generator);
   if (!header.codePage.empty()) fields += HeaderField(kCodePageField, header.codePage);
   std::string out;
+  std::size_t size = fields.size() + 32;
+  for (const PoEntry& entry : entries) {
+    size += entry.id.size() + entry.translation.size() + entry.references.size() + 32;
+  }
+  out.reserve(size + size / 8);  // the escapes and line breaks besides
   AppendString(out, "msgid", "");
   AppendString(out, "msgstr", fields);
   for (const PoEntry& entry : entries) {

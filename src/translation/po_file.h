@@ -22,7 +22,7 @@ struct PoEntry {
   std::size_t translationLine = 0;              // of its msgstr (or msgstr[0])
   // Written, not read: what a translator is shown beside the entry.
   std::vector<std::string> comments;    // "#." lines: what the text is
-  std::vector<std::string> references;  // "#:" FILE:LINE, where it is used
+  std::string references;  // "#:" where it is used: FILE:LINE, separated by blanks
   std::optional<std::string> previousId;  // "#| msgid": the text a fuzzy translation was for
 };
 

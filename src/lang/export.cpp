@@ -22,13 +22,17 @@
 
 namespace {
 
-// Writes `bytes` as the whole of `name`, replacing it only once it is completely written.
-void ReplaceFile(const std::string& name, std::string_view bytes, const BaseFiles& files) {
+// Writes the PO file as the whole of `name`, replacing it only once it is completely written.
+void ReplacePoFile(const std::string& name, const PoHeader& header,
+                   const std::vector<PoEntry>& entries, const BaseFiles& files) {
   FileSet set(files.journal, name);
   std::string staged = set.Stage(name);
   std::FILE* file = std::fopen(staged.c_str(), "wb");
   if (file == nullptr) throw LangError(name, "cannot write: " + LastSystemError());
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool written = true;
+  WritePo(header, entries, [&](std::string_view piece) {
+    written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+  });
   written = std::fclose(file) == 0 && written;
   if (!written) throw LangError(name, "cannot write: " + LastSystemError());
   set.Commit();
@@ -135,7 +139,7 @@ int RunExport(const ExportRequest& request) {
     suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
   }
   std::string poName = request.output.empty() ? files.po : request.output;
-  ReplaceFile(poName, WritePo(header, exported.entries), files);
+  ReplacePoFile(poName, header, exported.entries, files);
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +
                (suggested > 0 ? ", " + std::to_string(suggested) + " suggested" : ""));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -485,7 +486,8 @@ PoDocument ReadPo(std::string_view bytes) {
   return PoReader().Read(bytes);
 }
 
-std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries) {
+void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,
+             const std::function<void(std::string_view)>& write) {
   std::string fields = HeaderField("Project-Id-Version", header.projectName);
   if (!header.creationDate.empty()) fields += HeaderField("POT-Creation-Date", header.creationDate);
   fields += HeaderField("PO-Revision-Date", header.revisionDate) +
@@ -497,17 +499,24 @@ std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries)
       "Content-Transfer-Encoding: 8bit\n";
   if (!header.generator.empty()) fields += HeaderField("X-Generator", header.generator);
   if (!header.codePage.empty()) fields += HeaderField(kCodePageField, header.codePage);
+  constexpr std::size_t kPiece = 1 << 16;
   std::string out;
-  std::size_t size = fields.size() + 32;
-  for (const PoEntry& entry : entries) {
-    size += entry.id.size() + entry.translation.size() + entry.references.size() + 32;
-  }
-  out.reserve(size + size / 8);  // the escapes and line breaks besides
+  out.reserve(2 * kPiece);
   AppendString(out, "msgid", "");
   AppendString(out, "msgstr", fields);
   for (const PoEntry& entry : entries) {
     out += '\n';
     AppendEntry(out, entry);
+    if (out.size() >= kPiece) {
+      write(out);
+      out.clear();
+    }
   }
-  return out;
+  if (!out.empty()) write(out);
+}
+
+std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries) {
+  std::string po;
+  WritePo(header, entries, [&po](std::string_view piece) { po += piece; });
+  return po;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,3 +63,6 @@ struct PoHeader {
 // written one line per piece. The same input gives the same bytes. Header values are one line
 // each: a control character in them becomes a blank.
 std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries);
+// The same, handed to `write` piece by piece, so that a large file is never held whole.
+void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,
+             const std::function<void(std::string_view)>& write);

@@ -41,7 +41,7 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
 // Tells each entry where its text is used and what it is there, or that the sources no longer
 // use it; and notes a text that looks like program matter.
 void AddUses(ExportedEntries& exported, const CrtDocument& crt,
-             std::unordered_map<std::string, TextUses> uses) {
+             std::unordered_map<std::string, TextUses>& uses) {
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
@@ -132,7 +132,9 @@ int RunExport(const ExportRequest& request) {
   if (!request.sources.empty()) {
     Settings.messagesOnly = request.messagesOnly;
     header.creationDate = CurrentTime();
-    AddUses(exported, crt, ScanSourceUses(request.sources, files));
+    SourceUses uses = ScanSourceUses(request.sources, files);
+    AddUses(exported, crt, uses.texts);
+    header.referenceFiles = std::move(uses.files);
   }
   std::size_t suggested = 0;
   if (request.suggestions) {

@@ -1,7 +1,6 @@
 #include "lang/sources.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -42,82 +41,72 @@ class OwnFiles {
 
 // Collects the places of the texts the scan offers. A source of some size offers millions of
 // them and only thousands of distinct texts, so the work done for each place is kept to noting
-// three numbers one after the other; they are sorted out by text at the end. On the benchmark's
-// 256 MB (1.7 million places of 20,000 texts) a map from text to places and strings of
-// references built along the way made export --sources four times slower than update.
+// two numbers at the end of one log; they are sorted out by text at the end, and become text
+// only as the PO file is written. On the benchmark's 256 MB (1.7 million places of 20,000
+// texts), a vector of places for each text made export --sources 30% slower than this log, and
+// a map from text to places and references made text along the way four times slower.
 class UsesCollector : public ScanObserver {
  public:
-  void OnFile(const char* name) override { files_.emplace_back(name); }
+  void OnFile(const char* name) override {
+    uses_.files.emplace_back(name);
+    fileStarts_.push_back(log_.size());
+  }
 
   void OnText(std::string_view text, const TextPlace& place, const KeyedEntry* entry) override {
     if (entry == nullptr) return;  // not wordlike: the catalogue left it out
-    if (entry->number >= texts_.size()) texts_.resize(entry->number + 1);
-    Text& seen = texts_[entry->number];
-    if (seen.text == nullptr) {  // its first place
+    std::size_t number = entry->number;
+    if (number >= texts_.size()) texts_.resize(number + 1);
+    if (texts_[number].text == nullptr) {  // its first place
       bool tildePiece = text.data() != place.code + place.quote + 1;
-      seen = Text{entry->key.c_str(), DescribeUse(place.code, place.quote, tildePiece)};
+      texts_[number].text = entry->key.c_str();
+      texts_[number].context = DescribeUse(place.code, place.quote, tildePiece);
     }
-    places_.push_back(Place{static_cast<std::uint32_t>(entry->number),
-                            static_cast<std::uint32_t>(files_.size() - 1),
-                            static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
+    log_.push_back(Noted{static_cast<std::uint32_t>(number),
+                         static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
   }
 
-  // Each text's uses, keyed by the text as the CRT file holds it.
-  std::unordered_map<std::string, TextUses> Take() {
+  SourceUses Take() {
     // The places of each text together, in scan order: a counting sort by text.
     std::vector<std::size_t> starts(texts_.size() + 1);
-    for (const Place& place : places_) ++starts[place.text + 1];
+    for (const Noted& noted : log_) ++starts[noted.text + 1];
     for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
-    std::vector<Place> sorted(places_.size());
-    {
-      std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-      for (const Place& place : places_) sorted[next[place.text]++] = place;
+    std::vector<PoReference> sorted(log_.size());
+    std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+    std::uint32_t file = 0;
+    for (std::size_t i = 0; i < log_.size(); ++i) {
+      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= i) ++file;
+      sorted[next[log_[i].text]++] = PoReference{file, log_[i].line};
     }
-    places_ = {};
+    log_ = {};
 
-    std::unordered_map<std::string, TextUses> uses;
-    uses.reserve(texts_.size());
+    uses_.texts.reserve(texts_.size());
     for (std::size_t i = 0; i < texts_.size(); ++i) {
       if (texts_[i].text == nullptr) continue;
-      TextUses& each = uses[CrtText(texts_[i].text)];
+      TextUses& each = uses_.texts[CrtText(texts_[i].text)];
       each.context = std::move(texts_[i].context);
-      AppendReferences(each.references, sorted.data() + starts[i], sorted.data() + starts[i + 1]);
+      for (std::size_t at = starts[i]; at < starts[i + 1]; ++at) {
+        if (each.references.empty() || each.references.back() != sorted[at]) {
+          each.references.push_back(sorted[at]);  // each FILE:LINE once
+        }
+      }
     }
-    return uses;
+    return std::move(uses_);
   }
 
  private:
-  struct Place {
-    std::uint32_t text;  // its number in the catalogue, and in texts_
-    std::uint32_t file;  // in files_
+  struct Noted {
+    std::uint32_t text;  // its number in the catalogue
     std::uint32_t line;
-    bool operator==(const Place&) const = default;
   };
   struct Text {
     const char* text = nullptr;  // the catalogue's copy; none until its first place
     std::string context;
   };
 
-  // "FILE:LINE FILE:LINE ..." for the places [first, last) of one text, each once.
-  void AppendReferences(std::string& references, const Place* first, const Place* last) const {
-    std::size_t length = 0;
-    for (const Place* place = first; place != last; ++place) {
-      length += files_[place->file].size() + 12;
-    }
-    references.reserve(length);
-    for (const Place* place = first; place != last; ++place) {
-      if (place != first && *place == place[-1]) continue;
-      if (!references.empty()) references += ' ';
-      references += files_[place->file];
-      references += ':';
-      char digits[12];
-      references.append(digits, std::to_chars(digits, digits + sizeof digits, place->line).ptr);
-    }
-  }
-
-  std::vector<std::string> files_;
-  std::vector<Text> texts_;
-  std::vector<Place> places_;
+  SourceUses uses_;
+  std::vector<Text> texts_;              // by their number in the catalogue
+  std::vector<Noted> log_;               // every place, in scan order
+  std::vector<std::size_t> fileStarts_;  // where each file's places start in the log
 };
 
 // Stops the observation however the scan ends.
@@ -193,8 +182,7 @@ void ScanSources(const std::string& mask, const BaseFiles& files) {
   throw LangError(files.crt, "nothing was written, since not every source could be read");
 }
 
-std::unordered_map<std::string, TextUses> ScanSourceUses(const std::string& mask,
-                                                         const BaseFiles& files) {
+SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files) {
   UsesCollector collector;
   {
     Observing observing(collector);

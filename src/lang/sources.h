@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lang/base_files.h"
+#include "translation/po_file.h"
 
 // Scans every entry the mask matches as quotex does, into the catalogue, passing over
 // quotex-lang's own files (the base's files and any file of a commit): quotex empties its
@@ -19,14 +20,17 @@ void ScanSources(const std::string& mask, const BaseFiles& files);
 
 // Where a text is used in the sources and what it is there.
 struct TextUses {
-  std::string references;  // "FILE:LINE FILE:LINE ...", in scan order, each once
-  std::string context;     // what it is at its first place (DescribeUse)
+  std::vector<PoReference> references;  // in scan order, each once
+  std::string context;                  // what it is at its first place (DescribeUse)
 };
 
-// Scans the sources as ScanSources does, and tells for each text, as the CRT file holds it,
-// where the scan accepts it.
-std::unordered_map<std::string, TextUses> ScanSourceUses(const std::string& mask,
-                                                         const BaseFiles& files);
+struct SourceUses {
+  std::vector<std::string> files;  // the sources scanned, as the search found them
+  std::unordered_map<std::string, TextUses> texts;  // by the text as the CRT file holds it
+};
+
+// Scans the sources as ScanSources does, and tells for each text where the scan accepts it.
+SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files);
 
 // What a text is in the program, from the logical line that holds it and its literal's opening
 // quote: the statement it stands in (the call whose arguments hold it, else the first word of

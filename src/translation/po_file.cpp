@@ -1,6 +1,7 @@
 #include "translation/po_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -86,34 +87,38 @@ std::string HeaderField(std::string_view name, std::string_view value) {
   return field + "\n";
 }
 
-// "#: " lines holding the references, each line cut before it would pass 79 columns.
-void AppendReferences(std::string& out, std::string_view references) {
+// "#: " lines holding the references, FILE:LINE each, a line cut before it would pass 79
+// columns as gettext's tools cut it.
+void AppendReferences(std::string& out, const std::vector<PoReference>& references,
+                      const std::vector<std::string>& files) {
   constexpr std::size_t kWidth = 79;
   std::size_t lineStart = out.size();
-  while (!references.empty()) {
-    std::size_t blank = references.find(' ');
-    std::string_view reference = references.substr(0, blank);
-    references.remove_prefix(blank == std::string_view::npos ? references.size() : blank + 1);
-    if (reference.empty()) continue;
+  for (const PoReference& reference : references) {
+    const std::string& file = reference.file < files.size() ? files[reference.file] : "?";
+    char line[12];
+    std::size_t digits = static_cast<std::size_t>(
+        std::to_chars(line, line + sizeof line, reference.line).ptr - line);
     bool first = out.size() == lineStart;
-    if (!first && out.size() - lineStart + 1 + reference.size() > kWidth) {
+    if (!first && out.size() - lineStart + 2 + file.size() + digits > kWidth) {
       out += '\n';
       lineStart = out.size();
       first = true;
     }
     out += first ? "#: " : " ";
-    out += reference;
+    out += file;
+    out += ':';
+    out.append(line, digits);
   }
   if (out.size() != lineStart) out += '\n';
 }
 
-void AppendEntry(std::string& out, const PoEntry& entry) {
+void AppendEntry(std::string& out, const PoEntry& entry, const std::vector<std::string>& files) {
   for (const std::string& comment : entry.comments) {
     out += "#. ";
     for (char c : comment) out += IsControlCharacter(c) ? ' ' : c;
     out += '\n';
   }
-  AppendReferences(out, entry.references);
+  AppendReferences(out, entry.references, files);
   if (entry.fuzzy) out += "#, fuzzy\n";
   if (entry.previousId) {
     std::string previous;
@@ -506,7 +511,7 @@ void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,
   AppendString(out, "msgstr", fields);
   for (const PoEntry& entry : entries) {
     out += '\n';
-    AppendEntry(out, entry);
+    AppendEntry(out, entry, header.referenceFiles);
     if (out.size() >= kPiece) {
       write(out);
       out.clear();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,6 +11,14 @@
 #include <vector>
 
 #include "translation/diagnostic.h"
+
+// A place where an entry's text is used: a line of a file, the file given by its number in the
+// list of files that the header's references name.
+struct PoReference {
+  std::uint32_t file;
+  std::uint32_t line;
+  friend bool operator==(const PoReference&, const PoReference&) = default;
+};
 
 struct PoEntry {
   std::size_t line = 0;  // of its msgid
@@ -23,7 +32,7 @@ struct PoEntry {
   std::size_t translationLine = 0;              // of its msgstr (or msgstr[0])
   // Written, not read: what a translator is shown beside the entry.
   std::vector<std::string> comments;    // "#." lines: what the text is
-  std::string references;  // "#:" where it is used: FILE:LINE, separated by blanks
+  std::vector<PoReference> references;  // "#:" FILE:LINE, where it is used
   std::optional<std::string> previousId;  // "#| msgid": the text a fuzzy translation was for
 };
 
@@ -55,6 +64,8 @@ struct PoHeader {
   std::optional<std::string> language;
   std::string generator;  // X-Generator; left out when empty
   std::string codePage;   // the kCodePageField, last; left out when empty
+  // Not a field: the files the entries' references name, by number.
+  std::vector<std::string> referenceFiles;
 };
 
 // A UTF-8 PO file with LF line ends: the header entry, then one entry per element, separated by

@@ -49,7 +49,7 @@ class UsesCollector : public ScanObserver {
  public:
   void OnFile(const char* name) override {
     uses_.files.emplace_back(name);
-    fileStarts_.push_back(log_.size());
+    fileStarts_.push_back(places_);
   }
 
   void OnText(std::string_view text, const TextPlace& place, const KeyedEntry* entry) override {
@@ -61,29 +61,39 @@ class UsesCollector : public ScanObserver {
       texts_[number].text = entry->key.c_str();
       texts_[number].context = DescribeUse(place.code, place.quote, tildePiece);
     }
-    log_.push_back(Noted{static_cast<std::uint32_t>(number),
-                         static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
+    if (log_.empty() || log_.back().size() == kBlock) log_.emplace_back().reserve(kBlock);
+    log_.back().push_back(
+        Noted{static_cast<std::uint32_t>(number),
+              static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
+    ++places_;
   }
 
   SourceUses Take() {
     // The places of each text together, in scan order: a counting sort by text.
     std::vector<std::size_t> starts(texts_.size() + 1);
-    for (const Noted& noted : log_) ++starts[noted.text + 1];
+    for (const std::vector<Noted>& block : log_) {
+      for (const Noted& noted : block) ++starts[noted.text + 1];
+    }
     for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
-    std::vector<PoReference> sorted(log_.size());
+    std::vector<PoReference> sorted(places_);
     std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
     std::uint32_t file = 0;
-    for (std::size_t i = 0; i < log_.size(); ++i) {
-      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= i) ++file;
-      sorted[next[log_[i].text]++] = PoReference{file, log_[i].line};
+    std::size_t place = 0;
+    for (std::vector<Noted>& block : log_) {
+      for (const Noted& noted : block) {
+        while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
+        sorted[next[noted.text]++] = PoReference{file, noted.line};
+        ++place;
+      }
+      block = {};
     }
-    log_ = {};
 
     uses_.texts.reserve(texts_.size());
     for (std::size_t i = 0; i < texts_.size(); ++i) {
       if (texts_[i].text == nullptr) continue;
       TextUses& each = uses_.texts[CrtText(texts_[i].text)];
       each.context = std::move(texts_[i].context);
+      each.references.reserve(starts[i + 1] - starts[i]);
       for (std::size_t at = starts[i]; at < starts[i + 1]; ++at) {
         if (each.references.empty() || each.references.back() != sorted[at]) {
           each.references.push_back(sorted[at]);  // each FILE:LINE once
@@ -103,10 +113,14 @@ class UsesCollector : public ScanObserver {
     std::string context;
   };
 
+  // The log grows by blocks of this many places, so that it is never copied as it grows.
+  static constexpr std::size_t kBlock = 1 << 16;
+
   SourceUses uses_;
-  std::vector<Text> texts_;              // by their number in the catalogue
-  std::vector<Noted> log_;               // every place, in scan order
-  std::vector<std::size_t> fileStarts_;  // where each file's places start in the log
+  std::vector<Text> texts_;               // by their number in the catalogue
+  std::vector<std::vector<Noted>> log_;   // every place, in scan order
+  std::size_t places_ = 0;                // in the log
+  std::vector<std::size_t> fileStarts_;   // where each file's places start in the log
 };
 
 // Stops the observation however the scan ends.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 #include <set>
 #include <utility>
 
@@ -124,8 +126,10 @@ class ImportTarget {
 std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage) {
   std::vector<PoKey> keys;
   keys.reserve(crt.pairs.size());
-  std::map<std::string_view, std::size_t> firstPairOfText;
-  std::set<std::string> used;
+  std::unordered_map<std::string_view, std::size_t> firstPairOfText;
+  std::unordered_set<std::string> used;
+  firstPairOfText.reserve(crt.pairs.size());
+  used.reserve(crt.pairs.size());
   for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
     const std::string& text = crt.pairs[i].text;
     auto [first, isNew] = firstPairOfText.emplace(text, i);
@@ -160,15 +164,16 @@ ExportedEntries ExportEntries(const CrtDocument& crt, const CodePage& codePage) 
   ExportedEntries result;
   result.diagnostics = crt.structureErrors;
   std::vector<PoKey> keys = BuildPoKeys(crt, codePage);
-  std::map<std::string_view, std::size_t> entryOfText;
+  std::unordered_map<std::string_view, std::size_t> entryOfText;
+  entryOfText.reserve(crt.pairs.size());
+  result.entries.reserve(crt.pairs.size());
   for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
     const CrtPair& pair = crt.pairs[i];
     auto [found, isNew] = entryOfText.emplace(pair.text, result.entries.size());
     if (isNew) {
-      PoEntry entry;
-      entry.context = keys[i].context;
-      entry.id = keys[i].id;
-      result.entries.push_back(std::move(entry));
+      PoEntry& entry = result.entries.emplace_back();
+      entry.context = std::move(keys[i].context);
+      entry.id = std::move(keys[i].id);
       result.firstPairs.push_back(i);
     }
     PoEntry& entry = result.entries[found->second];

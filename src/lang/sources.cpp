@@ -55,8 +55,12 @@ class UsesCollector : public ScanObserver {
   void OnText(std::string_view text, const TextPlace& place, const KeyedEntry* entry) override {
     if (entry == nullptr) return;  // not wordlike: the catalogue left it out
     std::size_t number = entry->number;
-    if (number >= texts_.size()) texts_.resize(number + 1);
-    if (texts_[number].text == nullptr) {  // its first place
+    if (number >= seen_.size() || !seen_[number]) {  // its first place
+      if (number >= seen_.size()) {
+        seen_.resize(number + 1);
+        texts_.resize(number + 1);
+      }
+      seen_[number] = true;
       bool tildePiece = text.data() != place.code + place.quote + 1;
       texts_[number].text = entry->key.c_str();
       texts_[number].context = DescribeUse(place.code, place.quote, tildePiece);
@@ -117,6 +121,7 @@ class UsesCollector : public ScanObserver {
   static constexpr std::size_t kBlock = 1 << 16;
 
   SourceUses uses_;
+  std::vector<bool> seen_;                // by their number in the catalogue: a bit each
   std::vector<Text> texts_;               // by their number in the catalogue
   std::vector<std::vector<Noted>> log_;   // every place, in scan order
   std::size_t places_ = 0;                // in the log

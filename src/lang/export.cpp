@@ -50,7 +50,7 @@ void AddUses(ExportedEntries& exported, const CrtDocument& crt,
       entry.comments.push_back("not found in the sources");
     } else {
       if (!found->second.context.empty()) entry.comments.push_back(found->second.context);
-      entry.references = std::move(found->second.references);
+      entry.references = found->second.references;
     }
     if (std::string note = ProgramMatterNote(text); !note.empty()) {
       entry.comments.push_back(note);
@@ -129,10 +129,11 @@ int RunExport(const ExportRequest& request) {
   if (!request.language.empty()) header.language = request.language;
   header.generator = request.generator;
   header.codePage = codePage.Name();
+  SourceUses uses;  // the entries' references point into it until the file is written
   if (!request.sources.empty()) {
     Settings.messagesOnly = request.messagesOnly;
     header.creationDate = CurrentTime();
-    SourceUses uses = ScanSourceUses(request.sources, files);
+    uses = ScanSourceUses(request.sources, files);
     AddUses(exported, crt, uses.texts);
     header.referenceFiles = std::move(uses.files);
   }

@@ -95,15 +95,17 @@ class UsesCollector : public ScanObserver {
     uses_.texts.reserve(texts_.size());
     for (std::size_t i = 0; i < texts_.size(); ++i) {
       if (texts_[i].text == nullptr) continue;
+      // Each FILE:LINE once: the places of one line come one after the other.
+      PoReference* first = sorted.data() + starts[i];
+      PoReference* kept = first;
+      for (PoReference* at = first; at != sorted.data() + starts[i + 1]; ++at) {
+        if (kept == first || kept[-1] != *at) *kept++ = *at;
+      }
       TextUses& each = uses_.texts[CrtText(texts_[i].text)];
       each.context = std::move(texts_[i].context);
-      each.references.reserve(starts[i + 1] - starts[i]);
-      for (std::size_t at = starts[i]; at < starts[i + 1]; ++at) {
-        if (each.references.empty() || each.references.back() != sorted[at]) {
-          each.references.push_back(sorted[at]);  // each FILE:LINE once
-        }
-      }
+      each.references = std::span<const PoReference>(first, kept);
     }
+    uses_.places = std::move(sorted);  // the views stay valid: the vector moves its storage
     return std::move(uses_);
   }
 

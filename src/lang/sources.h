@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,13 +21,14 @@ void ScanSources(const std::string& mask, const BaseFiles& files);
 
 // Where a text is used in the sources and what it is there.
 struct TextUses {
-  std::vector<PoReference> references;  // in scan order, each once
-  std::string context;                  // what it is at its first place (DescribeUse)
+  std::span<const PoReference> references;  // in scan order, each once (in SourceUses::places)
+  std::string context;                      // what it is at its first place (DescribeUse)
 };
 
 struct SourceUses {
   std::vector<std::string> files;  // the sources scanned, as the search found them
   std::unordered_map<std::string, TextUses> texts;  // by the text as the CRT file holds it
+  std::vector<PoReference> places;                   // every text's references, one after the other
 };
 
 // Scans the sources as ScanSources does, and tells for each text where the scan accepts it.

@@ -89,7 +89,7 @@ std::string HeaderField(std::string_view name, std::string_view value) {
 
 // "#: " lines holding the references, FILE:LINE each, a line cut before it would pass 79
 // columns as gettext's tools cut it.
-void AppendReferences(std::string& out, const std::vector<PoReference>& references,
+void AppendReferences(std::string& out, std::span<const PoReference> references,
                       const std::vector<std::string>& files) {
   constexpr std::size_t kWidth = 79;
   std::size_t lineStart = out.size();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +33,9 @@ struct PoEntry {
   std::size_t translationLine = 0;              // of its msgstr (or msgstr[0])
   // Written, not read: what a translator is shown beside the entry.
   std::vector<std::string> comments;    // "#." lines: what the text is
-  std::vector<PoReference> references;  // "#:" FILE:LINE, where it is used
+  // "#:" FILE:LINE, where it is used: a view of places that its maker keeps until the file is
+  // written (a large source tree has millions of them).
+  std::span<const PoReference> references;
   std::optional<std::string> previousId;  // "#| msgid": the text a fuzzy translation was for
 };
 

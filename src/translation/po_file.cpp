@@ -93,21 +93,25 @@ void AppendReferences(std::string& out, std::span<const PoReference> references,
                       const std::vector<std::string>& files) {
   constexpr std::size_t kWidth = 79;
   std::size_t lineStart = out.size();
+  char piece[32];
   for (const PoReference& reference : references) {
-    const std::string& file = reference.file < files.size() ? files[reference.file] : "?";
-    char line[12];
-    std::size_t digits = static_cast<std::size_t>(
-        std::to_chars(line, line + sizeof line, reference.line).ptr - line);
+    std::string_view file = reference.file < files.size() ? files[reference.file] : "?";
+    char* end = std::to_chars(piece, piece + sizeof piece, reference.line).ptr;
+    std::string_view line(piece, static_cast<std::size_t>(end - piece));
     bool first = out.size() == lineStart;
-    if (!first && out.size() - lineStart + 2 + file.size() + digits > kWidth) {
+    if (!first && out.size() - lineStart + 2 + file.size() + line.size() > kWidth) {
       out += '\n';
       lineStart = out.size();
       first = true;
     }
-    out += first ? "#: " : " ";
-    out += file;
-    out += ':';
-    out.append(line, digits);
+    // One append of the whole reference: a string grown a piece at a time pays for each.
+    std::size_t at = out.size();
+    out.resize(at + (first ? 3 : 1) + file.size() + 1 + line.size());
+    char* to = out.data() + at;
+    to = std::copy_n(first ? "#: " : " ", first ? 3 : 1, to);
+    to = std::copy(file.begin(), file.end(), to);
+    *to++ = ':';
+    std::copy(line.begin(), line.end(), to);
   }
   if (out.size() != lineStart) out += '\n';
 }

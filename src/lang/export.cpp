@@ -38,6 +38,36 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
   set.Commit();
 }
 
+// Refuses to write over a PO file that holds a translation the new one would not: a translator
+// may have worked in the file export wrote last, and it has not been imported yet.
+void RefuseToLoseTranslations(const std::string& poName, const std::vector<PoEntry>& entries) {
+  std::string bytes;
+  if (!ReadFileIfPresent(poName, bytes) || bytes.empty()) return;
+  PoDocument old = ReadPo(bytes);
+  if (HasErrors(old.problems)) {
+    throw LangError(poName, "is there and is not a PO file that can be read; nothing was changed "
+                            "(remove it, or name another file with -o)");
+  }
+  std::unordered_map<std::string, const PoEntry*> exported;
+  for (const PoEntry& entry : entries) {
+    exported.emplace(entry.context.value_or("") + '\x04' + entry.id, &entry);
+  }
+  std::size_t lost = 0;
+  const PoEntry* first = nullptr;
+  for (const PoEntry& entry : old.entries) {
+    if (entry.translation.empty()) continue;
+    auto found = exported.find(entry.context.value_or("") + '\x04' + entry.id);
+    if (found != exported.end() && found->second->translation == entry.translation) continue;
+    if (++lost == 1) first = &entry;
+  }
+  if (lost == 0) return;
+  throw LangError(poName, "holds " + Counted(lost, "translation") +
+                              " that the CRT file does not, the first for msgid " +
+                              Quoted(first->id) + " on line " + std::to_string(first->line) +
+                              "; nothing was changed: import it first if they are new, or "
+                              "remove it if the CRT file's are");
+}
+
 // Tells each entry where its text is used and what it is there, or that the sources no longer
 // use it; and notes a text that looks like program matter.
 void AddUses(ExportedEntries& exported, const CrtDocument& crt,
@@ -142,6 +172,7 @@ int RunExport(const ExportRequest& request) {
     suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
   }
   std::string poName = request.output.empty() ? files.po : request.output;
+  RefuseToLoseTranslations(poName, exported.entries);
   ReplacePoFile(poName, header, exported.entries, files);
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +

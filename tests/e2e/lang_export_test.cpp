@@ -89,4 +89,25 @@ TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
   EXPECT_EQ(plain.output, "plain.po: 5 texts, 4 translated\n");
 }
 
+// A translator may be working in the file export wrote last: exporting again does not write over
+// a translation that has not been imported.
+TEST_F(LangExportTest, KeepsAPoFileWhoseTranslationsAreNotImportedYet) {
+  WriteFile("DE.CRT", Crt({{"Save", ""}, {"Print", "Drucken"}}));
+  ASSERT_EQ(RunLang({"export", "de"}).status, 0);
+  ASSERT_EQ(RunLang({"export", "de"}).status, 0) << "nothing new in it";
+  std::string po = ReadBytes(Dir() / "DE.po");
+  const std::string untranslated = "msgid \"Save\"\nmsgstr \"\"";
+  WriteFile("DE.po", po.replace(po.rfind(untranslated), untranslated.size(),
+                                "msgid \"Save\"\nmsgstr \"Sichern\""));
+  auto before = Snapshot();
+  ProcessResult refused = RunLang({"export", "de"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.errors.find("DE.po: error: holds 1 translation that the CRT file does not"),
+            std::string::npos)
+      << refused.errors;
+  EXPECT_EQ(Snapshot(), before);
+  ASSERT_EQ(RunLang({"import", "DE.po", "de"}).status, 0);
+  EXPECT_EQ(RunLang({"export", "de"}).status, 0);
+}
+
 }  // namespace

@@ -95,7 +95,8 @@ void AppendReferences(std::string& out, std::span<const PoReference> references,
   std::size_t lineStart = out.size();
   char piece[32];
   for (const PoReference& reference : references) {
-    std::string_view file = reference.file < files.size() ? files[reference.file] : "?";
+    std::string_view file =
+        reference.file < files.size() ? std::string_view(files[reference.file]) : "?";
     char* end = std::to_chars(piece, piece + sizeof piece, reference.line).ptr;
     std::string_view line(piece, static_cast<std::size_t>(end - piece));
     bool first = out.size() == lineStart;

@@ -29,6 +29,8 @@ constexpr char kPo[] =
     "msgid \"Gone\"\nmsgstr \"Fort\"\n\n"
     "msgid \"Older\"\nmsgstr \"Noch \xC3\xA4lter\"\n";
 
+constexpr char kEpoch[] = "SOURCE_DATE_EPOCH=0";
+
 class LangFaultTest : public E2eTest {
  protected:
   void Reset() {
@@ -38,6 +40,8 @@ class LangFaultTest : public E2eTest {
     WriteFile("main.clw", kSource);
     WriteFile("de.po", kPo);
     WriteFile("DE.CRT", Crt(kCrt));
+    // The PO file's dates come from the CRT file and the clock: the same in every run.
+    std::filesystem::last_write_time(Dir() / "DE.CRT", std::filesystem::file_time_type());
     WriteFile("DE.OBS", Crt(kObsolete));
     WriteFile("DE.BAS", Bas(kCrt));
     WriteFile("DE.LST", "Customer List\r\n");
@@ -69,11 +73,15 @@ class LangFaultTest : public E2eTest {
 TEST_F(LangFaultTest, NoStepOfACommandThatWritesLosesATranslation) {
   ProcessOptions probe;
   if (!WithIoFaults({}, probe)) GTEST_SKIP() << kNoIoFaultShim;
-  const Arguments commands[] = {{"update", "*.clw", "de"}, {"import", "de.po", "de", "--charset", "cp1252"}};
+  const Arguments commands[] = {{"update", "*.clw", "de"},
+                                {"import", "de.po", "de", "--charset", "cp1252"},
+                                {"export", "de", "--sources", "*.clw"}};
   for (const Arguments& command : commands) {
     Reset();
     const Files before = Snapshot();
-    ProcessResult clean = RunLang(command);
+    ProcessOptions epoch;
+    epoch.environment = {kEpoch};
+    ProcessResult clean = RunLang(command, epoch);
     ASSERT_EQ(clean.status, 0) << clean.errors;
     const Files after = Snapshot();
     for (const char* fault : {"kill", "fail"}) {
@@ -81,7 +89,8 @@ TEST_F(LangFaultTest, NoStepOfACommandThatWritesLosesATranslation) {
         SCOPED_TRACE(command[0] + ", " + fault + " at step " + std::to_string(step));
         Reset();
         ProcessOptions options;
-        WithIoFaults({std::string("QUOTEX_FAULT=") + fault, "QUOTEX_FAULT_AT=" + std::to_string(step)},
+        WithIoFaults({std::string("QUOTEX_FAULT=") + fault,
+                      "QUOTEX_FAULT_AT=" + std::to_string(step), kEpoch},
                      options);
         ProcessResult faulty = RunLang(command, options);
         bool fired = faulty.status == -1 || faulty.errors.find("io_fault_shim") != std::string::npos;
@@ -104,7 +113,7 @@ TEST_F(LangFaultTest, NoStepOfACommandThatWritesLosesATranslation) {
         ProcessResult next = RunLang({"check", "de"});
         const Files recovered = Snapshot();
         EXPECT_TRUE(recovered == before || recovered == after) << next.errors;
-        ProcessResult again = RunLang(command);
+        ProcessResult again = RunLang(command, epoch);
         EXPECT_EQ(again.status, 0) << again.errors;
         EXPECT_EQ(Snapshot(), after);
       }

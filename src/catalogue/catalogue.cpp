@@ -80,8 +80,8 @@ KeyedEntry* TextIndex::Find(std::string_view key) const {
 }
 
 KeyedEntry* TextIndex::Insert(std::string_view key) {
-  KeyedEntry* entry = new (arena_.Allocate(sizeof(KeyedEntry), alignof(KeyedEntry)))
-      KeyedEntry(arena_, key, size_);
+  KeyedEntry* entry =
+      new (arena_.Allocate(sizeof(KeyedEntry), alignof(KeyedEntry))) KeyedEntry(arena_, key, size_);
   std::uint32_t hash = HashText(key);
   // Should the bucket fail to grow, the entry stays unused in the arena; it holds nothing else.
   buckets_[hash % kBucketCount].push_back(Slot{hash, entry});

@@ -91,7 +91,8 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (identityA && identityB) return *identityA == *identityB;
   auto path = [](const std::string& name) {
     std::error_code error;
-    std::string path = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error).string();
+    std::string path =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error).string();
     UpperCaseAscii(path.data());
     return path;
   };
@@ -109,7 +110,8 @@ std::string OwnFileProblem(const std::string& output, std::string_view base) {
              "'; name a PO file, such as " + files.po;
     }
   }
-  if (IsOwnWorkFile(output)) return "'" + output + "' is a name quotex-lang keeps for its own files";
+  if (IsOwnWorkFile(output))
+    return "'" + output + "' is a name quotex-lang keeps for its own files";
   return {};
 }
 

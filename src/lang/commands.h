@@ -30,7 +30,7 @@ struct ExportRequest {
   std::string generator;  // the program and its version, for the header
   std::string sources;    // the mask of the sources to tell where each text is used; empty: none
   bool messagesOnly = false;
-  bool suggestions = true;              // offer translations of similar texts, marked fuzzy
+  bool suggestions = true;             // offer translations of similar texts, marked fuzzy
   std::vector<std::string> compendia;  // other bases whose translations are offered too
 };
 int RunExport(const ExportRequest& request);

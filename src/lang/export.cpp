@@ -45,8 +45,9 @@ void RefuseToLoseTranslations(const std::string& poName, const std::vector<PoEnt
   if (!ReadFileIfPresent(poName, bytes) || bytes.empty()) return;
   PoDocument old = ReadPo(bytes);
   if (HasErrors(old.problems)) {
-    throw LangError(poName, "is there and is not a PO file that can be read; nothing was changed "
-                            "(remove it, or name another file with -o)");
+    throw LangError(poName,
+                    "is there and is not a PO file that can be read; nothing was changed "
+                    "(remove it, or name another file with -o)");
   }
   std::unordered_map<std::string, const PoEntry*> exported;
   for (const PoEntry& entry : entries) {

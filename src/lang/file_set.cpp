@@ -232,8 +232,8 @@ void FileSet::Commit() {
   committed_ = true;
   // The change is made; what follows makes it last and tidies up.
   if (!SyncDirectoryOf(journal_.c_str())) {
-    throw LangError(what_, "replaced, but its directory may not have reached the disk: " +
-                               LastSystemError());
+    throw LangError(
+        what_, "replaced, but its directory may not have reached the disk: " + LastSystemError());
   }
   RemoveOldNames();
 }
@@ -244,8 +244,9 @@ void FileSet::CommitOne(const FileChange& change) {
   }
   committed_ = true;
   if (!SyncDirectoryOf(change.target.c_str())) {
-    throw LangError(change.finalName, "replaced, but its directory may not have reached the disk: " +
-                                          LastSystemError());
+    throw LangError(
+        change.finalName,
+        "replaced, but its directory may not have reached the disk: " + LastSystemError());
   }
 }
 
@@ -301,8 +302,8 @@ std::string RecoverFiles(const std::string& journal, const std::vector<std::stri
   std::vector<FileChange> changes;
   if (hasJournal && ReadJournal(text, changes)) {
     if (!UndoAll(changes) || !RemoveFile(journal.c_str()) || !SyncDirectoryOf(journal.c_str())) {
-      throw LangError(journal, "cannot put back the files of an interrupted command: " +
-                                   LastSystemError());
+      throw LangError(journal,
+                      "cannot put back the files of an interrupted command: " + LastSystemError());
     }
     return "a command on these files was interrupted; every file was put back as it was before it";
   }
@@ -320,8 +321,8 @@ std::string RecoverFiles(const std::string& journal, const std::vector<std::stri
   std::string removed;
   for (const std::string& leftover : leftovers) {
     if (!RemoveFile(leftover.c_str())) {
-      throw LangError(leftover,
-                      "cannot remove this file left by an interrupted command: " + LastSystemError());
+      throw LangError(
+          leftover, "cannot remove this file left by an interrupted command: " + LastSystemError());
     }
     removed += (removed.empty() ? "'" : ", '") + leftover + "'";
   }

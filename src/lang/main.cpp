@@ -86,18 +86,21 @@ struct CommandLine {
     AddCharset(*command, exportRequest.charset);
     command->add_option("--language", exportRequest.language,
                         "the language of the translations, such as de or pt_BR");
-    CLI::Option* sources = command->add_option(
-        "--sources", exportRequest.sources,
-        "the source files (a mask, as for update): tell where each text is used, and what it is")
-        ->check(InCurrentDirectory);
-    command->add_flag("--messages", exportRequest.messagesOnly,
-                      "with --sources: only the texts of lines that call MESSAGE, as update does")
+    CLI::Option* sources = command
+                               ->add_option("--sources", exportRequest.sources,
+                                            "the source files (a mask, as for update): tell where "
+                                            "each text is used, and what it is")
+                               ->check(InCurrentDirectory);
+    command
+        ->add_flag("--messages", exportRequest.messagesOnly,
+                   "with --sources: only the texts of lines that call MESSAGE, as update does")
         ->needs(sources);
     command->add_flag("--no-suggestions{false}", exportRequest.suggestions,
                       "offer no translation of a similar text for a text without one");
-    command->add_option("--compendium", exportRequest.compendia,
-                        "another application's files (a BASE, such as ../invoices/de) whose "
-                        "translations are offered too; may be given again")
+    command
+        ->add_option("--compendium", exportRequest.compendia,
+                     "another application's files (a BASE, such as ../invoices/de) whose "
+                     "translations are offered too; may be given again")
         ->check(ValidBase);
     exportRequest.generator = std::string(kProgram) + " " + kQuotexVersion;
   }

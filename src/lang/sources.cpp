@@ -123,11 +123,11 @@ class UsesCollector : public ScanObserver {
   static constexpr std::size_t kBlock = 1 << 16;
 
   SourceUses uses_;
-  std::vector<unsigned char> seen_;       // by their number in the catalogue: 1 once seen
-  std::vector<Text> texts_;               // by their number in the catalogue
-  std::vector<std::vector<Noted>> log_;   // every place, in scan order
-  std::size_t places_ = 0;                // in the log
-  std::vector<std::size_t> fileStarts_;   // where each file's places start in the log
+  std::vector<unsigned char> seen_;      // by their number in the catalogue: 1 once seen
+  std::vector<Text> texts_;              // by their number in the catalogue
+  std::vector<std::vector<Noted>> log_;  // every place, in scan order
+  std::size_t places_ = 0;               // in the log
+  std::vector<std::size_t> fileStarts_;  // where each file's places start in the log
 };
 
 // Stops the observation however the scan ends.
@@ -140,8 +140,7 @@ class Observing {
 };
 
 bool IsNameCharacter(char c) {
-  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '.' ||
-         c == '?';
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '.' || c == '?';
 }
 
 bool IsLetterOrDigit(char c) {
@@ -285,9 +284,8 @@ bool HoldsWord(std::string_view text, std::string_view word, std::size_t from = 
 // list?" is a question).
 bool LooksLikeSql(std::string_view text) {
   constexpr std::pair<std::string_view, std::string_view> kStatements[] = {
-      {"SELECT", "FROM"}, {"UPDATE", "SET"},   {"INSERT", "INTO"},
-      {"DELETE", "FROM"}, {"CREATE", "TABLE"}, {"ALTER", "TABLE"},
-      {"DROP", "TABLE"},  {"CREATE", "INDEX"},
+      {"SELECT", "FROM"},  {"UPDATE", "SET"},  {"INSERT", "INTO"}, {"DELETE", "FROM"},
+      {"CREATE", "TABLE"}, {"ALTER", "TABLE"}, {"DROP", "TABLE"},  {"CREATE", "INDEX"},
   };
   std::size_t first = text.find_first_not_of(" \t(");
   if (first == std::string_view::npos) return false;

@@ -26,9 +26,9 @@ struct TextUses {
 };
 
 struct SourceUses {
-  std::vector<std::string> files;  // the sources scanned, as the search found them
+  std::vector<std::string> files;                   // the sources scanned, as the search found them
   std::unordered_map<std::string, TextUses> texts;  // by the text as the CRT file holds it
-  std::vector<PoReference> places;                   // every text's references, one after the other
+  std::vector<PoReference> places;                  // every text's references, one after the other
 };
 
 // Scans the sources as ScanSources does, and tells for each text where the scan accepts it.

@@ -120,9 +120,8 @@ void WriteCrtHeader(TextFile& crt, std::size_t count, const CrtHeader& header) {
   crt.WriteLine(header.group.c_str());
   char digits[24] = {};
   std::to_chars(digits, digits + sizeof digits - 1, count);
-  std::size_t padding = header.countLabel.size() < kLabelColumns
-                            ? kLabelColumns - header.countLabel.size() + 1
-                            : 1;
+  std::size_t padding =
+      header.countLabel.size() < kLabelColumns ? kLabelColumns - header.countLabel.size() + 1 : 1;
   crt.WriteLine(JoinLine({header.countLabel, std::string(padding, ' '), "USHORT(", digits, ")"}));
 }
 

@@ -153,9 +153,9 @@ std::string LastSystemError() {
   DWORD error = GetLastError();
   if (error == ERROR_SUCCESS) return std::strerror(errno != 0 ? errno : EIO);
   char text[512] = {};
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
-                                sizeof text, nullptr);
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
   while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
                         text[length - 1] == ' ' || text[length - 1] == '.')) {
     text[--length] = '\0';

@@ -22,8 +22,8 @@ std::size_t ExtractLiteral(const char* line, std::size_t quote);
 
 // Where a text that the scan offers the catalogue stands.
 struct TextPlace {
-  std::size_t line;  // the physical line (from 1) on which its logical line starts
-  const char* code;  // the logical line, NUL-terminated
+  std::size_t line;   // the physical line (from 1) on which its logical line starts
+  const char* code;   // the logical line, NUL-terminated
   std::size_t quote;  // where its literal's opening quote stands in `code`
 };
 

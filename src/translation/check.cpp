@@ -176,8 +176,8 @@ void CheckRepeatedTexts(const CrtDocument& crt, std::vector<Diagnostic>& diagnos
       first = &pair;
       continue;
     }
-    std::string lines = "lines " + std::to_string(first->textLine) + " and " +
-                        std::to_string(pair.textLine);
+    std::string lines =
+        "lines " + std::to_string(first->textLine) + " and " + std::to_string(pair.textLine);
     if (!first->translation.empty() && !pair.translation.empty() &&
         DecodeNotation(first->translation) != DecodeNotation(pair.translation)) {
       diagnostics.push_back({pair.textLine, Severity::kError,
@@ -196,8 +196,8 @@ std::vector<Diagnostic> PairingProblems(const CrtDocument& crt, bool warnings) {
   std::vector<Diagnostic> problems = crt.structureErrors;
   std::string texts = Counted(crt.pairs.size(), "text");
   if (crt.itemsLine == 0) {
-    problems.push_back({crt.groupLine, Severity::kError,
-                        "no Items USHORT(n) line; the group holds " + texts});
+    problems.push_back(
+        {crt.groupLine, Severity::kError, "no Items USHORT(n) line; the group holds " + texts});
   } else if (crt.itemsCount != crt.pairs.size()) {
     problems.push_back({crt.itemsLine, Severity::kError,
                         "Items count " + std::to_string(crt.itemsCount) + " differs from the " +

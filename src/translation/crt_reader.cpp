@@ -15,10 +15,10 @@ constexpr std::size_t kSaturatedCount = std::numeric_limits<std::size_t>::max() 
 // What one line of the file is.
 struct CrtLine {
   enum class Kind { kBlank, kGroup, kItems, kPstring, kEnd, kOther } kind = Kind::kBlank;
-  std::size_t count = 0;     // kItems: the USHORT's value
-  std::string_view label;    // kGroup, kItems: the label in column 1
+  std::size_t count = 0;        // kItems: the USHORT's value
+  std::string_view label;       // kGroup, kItems: the label in column 1
   std::string_view attributes;  // kGroup: what follows GROUP, without a comment
-  std::string_view content;  // kPstring: between the quotes
+  std::string_view content;     // kPstring: between the quotes
   std::size_t contentColumn = 0;
   std::string message;  // kOther: why it is none of the group's lines
 };

@@ -32,7 +32,7 @@ struct PoEntry {
   std::vector<std::string> pluralTranslations;  // msgstr[0], msgstr[1], ...
   std::size_t translationLine = 0;              // of its msgstr (or msgstr[0])
   // Written, not read: what a translator is shown beside the entry.
-  std::vector<std::string> comments;    // "#." lines: what the text is
+  std::vector<std::string> comments;  // "#." lines: what the text is
   // "#:" FILE:LINE, where it is used: a view of places that its maker keeps until the file is
   // written (a large source tree has millions of them).
   std::span<const PoReference> references;
@@ -61,8 +61,9 @@ std::optional<std::string> PoHeaderField(std::string_view header, std::string_vi
 constexpr std::string_view kCodePageField = "X-Quotex-Code-Page";
 
 struct PoHeader {
-  std::string projectName;   // Project-Id-Version
-  std::string creationDate;  // POT-Creation-Date, when the texts were extracted; left out when empty
+  std::string projectName;  // Project-Id-Version
+  std::string
+      creationDate;  // POT-Creation-Date, when the texts were extracted; left out when empty
   std::string revisionDate;  // PO-Revision-Date, e.g. "2024-05-01 12:00+0000"
   std::optional<std::string> language;
   std::string generator;  // X-Generator; left out when empty
@@ -73,9 +74,9 @@ struct PoHeader {
 
 // A UTF-8 PO file with LF line ends: the header entry, then one entry per element, separated by
 // blank lines; an entry's comments, references, flag and previous msgid come first, in that
-// order, as gettext's tools write them. Strings are escaped as gettext does; a string with a line feed before its end is
-// written one line per piece. The same input gives the same bytes. Header values are one line
-// each: a control character in them becomes a blank.
+// order, as gettext's tools write them. Strings are escaped as gettext does; a string with a line
+// feed before its end is written one line per piece. The same input gives the same bytes. Header
+// values are one line each: a control character in them becomes a blank.
 std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries);
 // The same, handed to `write` piece by piece, so that a large file is never held whole.
 void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,

@@ -20,8 +20,10 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
             "          'to leave?','Customers')\r\n"
             "  LIST,USE(?List),FORMAT('80L~Name~@s20@80L~City~@s20@')\r\n"
             "  MESSAGE('Saved','Saved')\r\n"
-            "  Long = " + std::string(1100, 'a') + " & 'Far away'\r\n"
-            "  ENTRY(@s20),USE(CUS:Name),TIP('CUS:NOMBRE_CORTO')\r\n");
+            "  Long = " +
+                std::string(1100, 'a') +
+                " & 'Far away'\r\n"
+                "  ENTRY(@s20),USE(CUS:Name),TIP('CUS:NOMBRE_CORTO')\r\n");
   WriteFile("other.clw", "  MESSAGE('Customers')\r\n  MESSAGE('Only here')\r\n");
   ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
   std::filesystem::remove(Dir() / "other.clw");

@@ -22,7 +22,8 @@ constexpr char kSource[] =
     "  MESSAGE('Back again','Customers')\r\n";
 
 // Translations move both ways in an update: "Gone" to the obsolete file, "Back again" from it.
-const Pairs kCrt = {{"Customer List", "Kundenliste"}, {"&OK", "&OK"}, {"Gone", "Weg"}, {"Cancel", ""}};
+const Pairs kCrt = {
+    {"Customer List", "Kundenliste"}, {"&OK", "&OK"}, {"Gone", "Weg"}, {"Cancel", ""}};
 const Pairs kObsolete = {{"Back again", "Wieder da"}, {"Older", "\xC4lter"}};
 constexpr char kPo[] =
     "msgid \"Cancel\"\nmsgstr \"Abbrechen\"\n\n"
@@ -93,7 +94,8 @@ TEST_F(LangFaultTest, NoStepOfACommandThatWritesLosesATranslation) {
                       "QUOTEX_FAULT_AT=" + std::to_string(step), kEpoch},
                      options);
         ProcessResult faulty = RunLang(command, options);
-        bool fired = faulty.status == -1 || faulty.errors.find("io_fault_shim") != std::string::npos;
+        bool fired =
+            faulty.status == -1 || faulty.errors.find("io_fault_shim") != std::string::npos;
         if (!fired) {
           EXPECT_EQ(faulty.status, 0) << faulty.errors;
           EXPECT_EQ(Snapshot(), after);

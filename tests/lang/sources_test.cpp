@@ -40,11 +40,16 @@ TEST(SourcesTest, NotesTextsThatLookLikeProgramMatter) {
     const char* text;
     const char* kind;  // "" for a text for people
   } cases[] = {
-      {"NOMBRE_CORTO", "a name"},       {"CON:LastName", "a name"},
-      {"Report.pdf", "a file name"},    {"CC=N(9.0)", "a setting"},
-      {"SELECT * FROM Customers", "SQL"}, {"update cus set x = 1", "SQL"},
-      {"Update Contact", ""},           {"Delete from the list?", ""},
-      {"e.g.", ""},                     {"Contacts 1.2", ""},
+      {"NOMBRE_CORTO", "a name"},
+      {"CON:LastName", "a name"},
+      {"Report.pdf", "a file name"},
+      {"CC=N(9.0)", "a setting"},
+      {"SELECT * FROM Customers", "SQL"},
+      {"update cus set x = 1", "SQL"},
+      {"Update Contact", ""},
+      {"Delete from the list?", ""},
+      {"e.g.", ""},
+      {"Contacts 1.2", ""},
   };
   for (const auto& c : cases) {
     std::string note = ProgramMatterNote(c.text);

@@ -23,10 +23,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdarg>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,8 +87,8 @@ bool FaultHere(const char* call) {
   const char* fault = std::getenv("QUOTEX_FAULT");
   if (fault != nullptr && std::strcmp(fault, "kill") == 0) raise(SIGKILL);
   char report[128];
-  int length = std::snprintf(report, sizeof report, "io_fault_shim: failed call %ld: %s\n", count,
-                             call);
+  int length =
+      std::snprintf(report, sizeof report, "io_fault_shim: failed call %ld: %s\n", count, call);
   if (write(2, report, static_cast<std::size_t>(length)) < 0) std::abort();
   errno = EIO;
   return true;

@@ -1,6 +1,7 @@
 // `export`: the texts and translations of a CRT file as a PO file, with what translators get
 // from every peer tool besides: where each text is used and what it is there, and the
 // translation of the most similar text for each text without one.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -38,11 +39,45 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
   set.Commit();
 }
 
+// The PO file `name` without the lines that only inform translators (#. comments, #: references,
+// #| previous strings), each left as a bare "#" so that the lines keep their numbers and the
+// entries their bounds: an export with references writes tens of megabytes of them. False when
+// there is no such file.
+bool ReadPoWithoutNotes(const std::string& name, std::string& bytes) {
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    if (errno == ENOENT) return false;
+    throw LangError(name, "cannot read: " + LastSystemError());
+  }
+  char block[65536];
+  std::string line;
+  auto take = [&bytes](std::string_view line) {
+    bool note = line.starts_with("#.") || line.starts_with("#:") || line.starts_with("#|");
+    bytes += note ? std::string_view("#\n") : line;
+  };
+  std::size_t got;
+  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+    for (std::string_view rest(block, got); !rest.empty();) {
+      std::size_t end = rest.find('\n');
+      line.append(rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1));
+      rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+      if (end == std::string_view::npos) break;
+      take(line);
+      line.clear();
+    }
+  }
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw LangError(name, "cannot read: " + LastSystemError());
+  take(line);
+  return true;
+}
+
 // Refuses to write over a PO file that holds a translation the new one would not: a translator
 // may have worked in the file export wrote last, and it has not been imported yet.
 void RefuseToLoseTranslations(const std::string& poName, const std::vector<PoEntry>& entries) {
   std::string bytes;
-  if (!ReadFileIfPresent(poName, bytes) || bytes.empty()) return;
+  if (!ReadPoWithoutNotes(poName, bytes) || bytes.empty()) return;
   PoDocument old = ReadPo(bytes);
   if (HasErrors(old.problems)) {
     throw LangError(poName,

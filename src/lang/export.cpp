@@ -40,9 +40,9 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
 }
 
 // The PO file `name` without the lines that only inform translators (#. comments, #: references,
-// #| previous strings), each left as a bare "#" so that the lines keep their numbers and the
-// entries their bounds: an export with references writes tens of megabytes of them. False when
-// there is no such file.
+// #| previous strings): an export with references writes tens of megabytes of them. A bare "#"
+// stands for each run of them, so that the entries keep their bounds. False when there is no
+// such file.
 bool ReadPoWithoutNotes(const std::string& name, std::string& bytes) {
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) {
@@ -50,26 +50,38 @@ bool ReadPoWithoutNotes(const std::string& name, std::string& bytes) {
     throw LangError(name, "cannot read: " + LastSystemError());
   }
   char block[65536];
-  std::string line;
-  auto take = [&bytes](std::string_view line) {
+  std::string carried;  // the start of a line that the last block did not end
+  bool inNotes = false;
+  auto take = [&bytes, &inNotes](std::string_view line) {
     bool note = line.starts_with("#.") || line.starts_with("#:") || line.starts_with("#|");
-    bytes += note ? std::string_view("#\n") : line;
+    if (!note) {
+      bytes += line;
+    } else if (!inNotes) {
+      bytes += "#\n";
+    }
+    inNotes = note;
   };
   std::size_t got;
   while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    for (std::string_view rest(block, got); !rest.empty();) {
+    std::string_view rest(block, got);
+    if (!carried.empty()) {
       std::size_t end = rest.find('\n');
-      line.append(rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1));
-      rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-      if (end == std::string_view::npos) break;
-      take(line);
-      line.clear();
+      carried.append(rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1));
+      if (end == std::string_view::npos) continue;
+      take(carried);
+      carried.clear();
+      rest.remove_prefix(end + 1);
     }
+    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
+      take(rest.substr(0, end + 1));
+      rest.remove_prefix(end + 1);
+    }
+    carried = rest;
   }
   bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) throw LangError(name, "cannot read: " + LastSystemError());
-  take(line);
+  take(carried);
   return true;
 }
 
@@ -99,7 +111,7 @@ void RefuseToLoseTranslations(const std::string& poName, const std::vector<PoEnt
   if (lost == 0) return;
   throw LangError(poName, "holds " + Counted(lost, "translation") +
                               " that the CRT file does not, the first for msgid " +
-                              Quoted(first->id) + " on line " + std::to_string(first->line) +
+                              Quoted(first->id) +
                               "; nothing was changed: import it first if they are new, or "
                               "remove it if the CRT file's are");
 }

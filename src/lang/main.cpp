@@ -40,6 +40,7 @@ struct CommandLine {
   UpdateRequest update;
   CheckRequest check;
   ExportRequest exportRequest;
+  bool noSuggestions = false;
   ImportRequest import;
 
   CommandLine() {
@@ -93,9 +94,9 @@ struct CommandLine {
                                ->check(InCurrentDirectory);
     command
         ->add_flag("--messages", exportRequest.messagesOnly,
-                   "with --sources: only the texts of lines that call MESSAGE, as update does")
+                   "only the texts of lines that call MESSAGE, as for update")
         ->needs(sources);
-    command->add_flag("--no-suggestions{false}", exportRequest.suggestions,
+    command->add_flag("--no-suggestions", noSuggestions,
                       "offer no translation of a similar text for a text without one");
     command
         ->add_option("--compendium", exportRequest.compendia,
@@ -141,7 +142,10 @@ struct CommandLine {
     const std::string& name = app.get_subcommands().front()->get_name();
     if (name == "update") return RunUpdate(update);
     if (name == "check") return RunCheck(check);
-    if (name == "export") return RunExport(exportRequest);
+    if (name == "export") {
+      exportRequest.suggestions = !noSuggestions;
+      return RunExport(exportRequest);
+    }
     return RunImport(import);
   }
 };

@@ -88,42 +88,46 @@ std::string HeaderField(std::string_view name, std::string_view value) {
 }
 
 // "#: " lines holding the references, FILE:LINE each, a line cut before it would pass 79
-// columns as gettext's tools cut it.
+// columns as gettext's tools cut it. A large source tree has millions of references: they are
+// written straight into room made for the longest each can be, not appended piece by piece.
 void AppendReferences(std::string& out, std::span<const PoReference> references,
-                      const std::vector<std::string>& files) {
-  constexpr std::size_t kWidth = 79;
-  std::size_t lineStart = out.size();
-  char piece[32];
+                      const std::vector<std::string>& files, std::size_t longestFile) {
+  constexpr std::ptrdiff_t kWidth = 79;
+  constexpr std::size_t kMostBesidesFile = 16;  // line break, "#: ", ':', ten digits
+  if (references.empty()) return;
+  std::size_t start = out.size();
+  out.resize(start + references.size() * (longestFile + kMostBesidesFile) + 1);
+  char* to = out.data() + start;
+  char* lineStart = to;
   for (const PoReference& reference : references) {
     std::string_view file =
         reference.file < files.size() ? std::string_view(files[reference.file]) : "?";
-    char* end = std::to_chars(piece, piece + sizeof piece, reference.line).ptr;
-    std::string_view line(piece, static_cast<std::size_t>(end - piece));
-    bool first = out.size() == lineStart;
-    if (!first && out.size() - lineStart + 2 + file.size() + line.size() > kWidth) {
-      out += '\n';
-      lineStart = out.size();
+    char digits[12];
+    auto length = std::to_chars(digits, digits + sizeof digits, reference.line).ptr - digits;
+    bool first = to == lineStart;
+    if (!first &&
+        (to - lineStart) + 2 + static_cast<std::ptrdiff_t>(file.size()) + length > kWidth) {
+      *to++ = '\n';
+      lineStart = to;
       first = true;
     }
-    // One append of the whole reference: a string grown a piece at a time pays for each.
-    std::size_t at = out.size();
-    out.resize(at + (first ? 3 : 1) + file.size() + 1 + line.size());
-    char* to = out.data() + at;
-    to = std::copy_n(first ? "#: " : " ", first ? 3 : 1, to);
+    to = first ? std::copy_n("#: ", 3, to) : std::copy_n(" ", 1, to);
     to = std::copy(file.begin(), file.end(), to);
     *to++ = ':';
-    std::copy(line.begin(), line.end(), to);
+    to = std::copy_n(digits, length, to);
   }
-  if (out.size() != lineStart) out += '\n';
+  *to++ = '\n';
+  out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
-void AppendEntry(std::string& out, const PoEntry& entry, const std::vector<std::string>& files) {
+void AppendEntry(std::string& out, const PoEntry& entry, const std::vector<std::string>& files,
+                 std::size_t longestFile) {
   for (const std::string& comment : entry.comments) {
     out += "#. ";
     for (char c : comment) out += IsControlCharacter(c) ? ' ' : c;
     out += '\n';
   }
-  AppendReferences(out, entry.references, files);
+  AppendReferences(out, entry.references, files, longestFile);
   if (entry.fuzzy) out += "#, fuzzy\n";
   if (entry.previousId) {
     std::string previous;
@@ -510,13 +514,17 @@ void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,
   if (!header.generator.empty()) fields += HeaderField("X-Generator", header.generator);
   if (!header.codePage.empty()) fields += HeaderField(kCodePageField, header.codePage);
   constexpr std::size_t kPiece = 1 << 16;
+  std::size_t longestFile = 1;  // "?" stands for a file the list does not have
+  for (const std::string& file : header.referenceFiles) {
+    longestFile = std::max(longestFile, file.size());
+  }
   std::string out;
   out.reserve(2 * kPiece);
   AppendString(out, "msgid", "");
   AppendString(out, "msgstr", fields);
   for (const PoEntry& entry : entries) {
     out += '\n';
-    AppendEntry(out, entry, header.referenceFiles);
+    AppendEntry(out, entry, header.referenceFiles, longestFile);
     if (out.size() >= kPiece) {
       write(out);
       out.clear();

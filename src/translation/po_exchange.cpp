@@ -84,6 +84,13 @@ class ImportTarget {
   // Gives the pairs the translation that stands for `characters`, keeping the one written where
   // it stands for them already.
   void Set(const PairIndices& pairs, const std::string& characters) {
+    // Export showed a text listed twice with its first translation that is not empty: those
+    // characters back change none of its pairs, the untranslated ones included.
+    for (std::size_t i : pairs) {
+      if (i >= original_.size() || original_[i].empty()) continue;
+      if (DecodeNotation(original_[i]) == characters) return;
+      break;
+    }
     for (std::size_t i : pairs) {
       bool same = i < original_.size() && DecodeNotation(original_[i]) == characters;
       pairs_[i].translation = same ? original_[i] : EncodeNotation(characters);

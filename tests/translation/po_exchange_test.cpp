@@ -96,12 +96,16 @@ TEST(PoExchangeTest, ExportsOneEntryPerText) {
 }
 
 TEST(PoExchangeTest, ImportOfWhatWasExportedChangesNoByte) {
-  ImportResult result = Import(kTranslated, Export(kTranslated));
-  EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
-  EXPECT_EQ(result.taken, 0u);
-  EXPECT_EQ(result.unchanged, kTranslated.pairs.size());
-  for (std::size_t i = 0; i < kTranslated.pairs.size(); ++i) {
-    EXPECT_EQ(result.translations[i], kTranslated.pairs[i].translation);
+  // A text listed twice, the first time untranslated: the entry shows the second translation.
+  const CrtDocument repeated = ReadCrt(Crt({{"Save", ""}, {"", ""}, {"Save", "Sichern"}}));
+  for (const CrtDocument* crt : {&kTranslated, &repeated}) {
+    ImportResult result = Import(*crt, Export(*crt));
+    EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
+    EXPECT_EQ(result.taken, 0u);
+    EXPECT_EQ(result.unchanged, crt->pairs.size());
+    for (std::size_t i = 0; i < crt->pairs.size(); ++i) {
+      EXPECT_EQ(result.translations[i], crt->pairs[i].translation);
+    }
   }
 }
 

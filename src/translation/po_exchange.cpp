@@ -85,11 +85,14 @@ class ImportTarget {
   // it stands for them already.
   void Set(const PairIndices& pairs, const std::string& characters) {
     // Export showed a text listed twice with its first translation that is not empty: those
-    // characters back change none of its pairs, the untranslated ones included.
+    // characters back leave all of its pairs as they were, the untranslated ones included.
     for (std::size_t i : pairs) {
       if (i >= original_.size() || original_[i].empty()) continue;
-      if (DecodeNotation(original_[i]) == characters) return;
-      break;
+      if (DecodeNotation(original_[i]) != characters) break;
+      for (std::size_t each : pairs) {
+        if (each < original_.size()) pairs_[each].translation = original_[each];
+      }
+      return;
     }
     for (std::size_t i : pairs) {
       bool same = i < original_.size() && DecodeNotation(original_[i]) == characters;

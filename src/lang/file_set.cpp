@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/ascii.h"
+#include "lang/base_files.h"
 #include "lang/lang_error.h"
 #include "platform/platform.h"
 
@@ -140,18 +141,6 @@ bool ReadJournal(std::string_view text, std::vector<FileChange>& changes) {
     changes.push_back(std::move(change));
   }
   return true;
-}
-
-// The whole of a small file; false when there is none or it cannot be read.
-bool ReadSmallFile(const std::string& name, std::string& bytes) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return false;
-  char block[4096];
-  std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, got);
-  bool read = std::ferror(file) == 0;
-  std::fclose(file);
-  return read;
 }
 
 }  // namespace
@@ -298,7 +287,9 @@ void FileSet::RemoveOldNames() {
 
 std::string RecoverFiles(const std::string& journal, const std::vector<std::string>& finalNames) {
   std::string text;
-  bool hasJournal = ReadSmallFile(journal, text);
+  // A journal that is there but cannot be read stops the command (ReadFileIfPresent raises):
+  // taking it for none would remove the old files it needs to put back.
+  bool hasJournal = ReadFileIfPresent(journal, text);
   std::vector<FileChange> changes;
   if (hasJournal && ReadJournal(text, changes)) {
     if (!UndoAll(changes) || !RemoveFile(journal.c_str()) || !SyncDirectoryOf(journal.c_str())) {

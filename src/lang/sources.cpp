@@ -139,12 +139,12 @@ class Observing {
   ~Observing() { SetScanObserver(nullptr); }
 };
 
-bool IsNameCharacter(char c) {
-  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '.' || c == '?';
+bool IsLetterOrDigit(char c) {
+  return IsAsciiLetter(c) || IsAsciiDigit(c);
 }
 
-bool IsLetterOrDigit(char c) {
-  return IsAsciiLetter(c) || (c >= '0' && c <= '9');
+bool IsNameCharacter(char c) {
+  return IsLetterOrDigit(c) || c == '_' || c == ':' || c == '.' || c == '?';
 }
 
 // A keyword as the language's users write it in documentation: upper case; a name with a dot
@@ -154,12 +154,6 @@ std::string StatementWord(std::string_view word) {
   if (std::all_of(word.begin(), word.end(), [](char c) { return IsAsciiLetter(c) || c == '_'; }))
     UpperCaseAscii(shown.data());
   return shown;
-}
-
-bool SameWordIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return UpperAscii(x) == UpperAscii(y);
-         });
 }
 
 // The name that ends just before `end` (blanks between allowed), or nothing.
@@ -175,7 +169,7 @@ std::string_view UseAttribute(std::string_view code) {
   bool inString = false;
   for (std::size_t i = 0; i < code.size(); ++i) {
     if (code[i] == '\'') inString = !inString;
-    if (inString || code[i] != '(' || !SameWordIgnoringCase(NameBefore(code, i), "USE")) continue;
+    if (inString || code[i] != '(' || !SameIgnoringAsciiCase(NameBefore(code, i), "USE")) continue;
     std::size_t close = code.find(')', i);
     if (close == std::string_view::npos) return {};
     return code.substr(i - 3, close - i + 4);
@@ -274,7 +268,7 @@ bool HoldsWord(std::string_view text, std::string_view word, std::size_t from = 
   for (std::size_t at = from; at + word.size() <= text.size(); ++at) {
     bool before = at == 0 || !IsLetterOrDigit(text[at - 1]);
     bool after = at + word.size() == text.size() || !IsLetterOrDigit(text[at + word.size()]);
-    if (before && after && SameWordIgnoringCase(text.substr(at, word.size()), word)) return true;
+    if (before && after && SameIgnoringAsciiCase(text.substr(at, word.size()), word)) return true;
   }
   return false;
 }
@@ -291,7 +285,7 @@ bool LooksLikeSql(std::string_view text) {
   if (first == std::string_view::npos) return false;
   text.remove_prefix(first);
   for (const auto& [start, then] : kStatements) {
-    if (text.size() > start.size() && SameWordIgnoringCase(text.substr(0, start.size()), start) &&
+    if (text.size() > start.size() && SameIgnoringAsciiCase(text.substr(0, start.size()), start) &&
         !IsLetterOrDigit(text[start.size()]) && HoldsWord(text, then, start.size())) {
       bool upperCase = text.substr(0, start.size()) == start;
       return upperCase || HoldsWord(text, "WHERE") || text.find_first_of("=*;") != text.npos;

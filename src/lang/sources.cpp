@@ -65,31 +65,28 @@ class UsesCollector : public ScanObserver {
       texts_[number].text = entry->key.c_str();
       texts_[number].context = DescribeUse(place.code, place.quote, tildePiece);
     }
-    if (log_.empty() || log_.back().size() == kBlock) log_.emplace_back().reserve(kBlock);
-    log_.back().push_back(
+    if (places_ % kBlock == 0) log_.emplace_back(kBlock);
+    log_.back()[places_ % kBlock] =
         Noted{static_cast<std::uint32_t>(number),
-              static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
+              static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))};
     ++places_;
   }
 
   SourceUses Take() {
     // The places of each text together, in scan order: a counting sort by text.
     std::vector<std::size_t> starts(texts_.size() + 1);
-    for (const std::vector<Noted>& block : log_) {
-      for (const Noted& noted : block) ++starts[noted.text + 1];
+    for (std::size_t place = 0; place < places_; ++place) {
+      ++starts[log_[place / kBlock][place % kBlock].text + 1];
     }
     for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
-    std::vector<PoReference> sorted(places_);
+    LargeArray<PoReference> sorted(places_);
     std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
     std::uint32_t file = 0;
-    std::size_t place = 0;
-    for (std::vector<Noted>& block : log_) {
-      for (const Noted& noted : block) {
-        while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
-        sorted[next[noted.text]++] = PoReference{file, noted.line};
-        ++place;
-      }
-      block = {};
+    for (std::size_t place = 0; place < places_; ++place) {
+      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
+      const Noted& noted = log_[place / kBlock][place % kBlock];
+      sorted[next[noted.text]++] = PoReference{file, noted.line};
+      if (place % kBlock == kBlock - 1) log_[place / kBlock] = {};
     }
 
     uses_.texts.reserve(texts_.size());
@@ -119,13 +116,13 @@ class UsesCollector : public ScanObserver {
     std::string context;
   };
 
-  // The log grows by blocks of this many places, so that it is never copied as it grows.
-  static constexpr std::size_t kBlock = 1 << 16;
+  // The log grows by blocks of this many places (2 MiB), so that it is never copied as it grows.
+  static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
   SourceUses uses_;
   std::vector<unsigned char> seen_;      // by their number in the catalogue: 1 once seen
   std::vector<Text> texts_;              // by their number in the catalogue
-  std::vector<std::vector<Noted>> log_;  // every place, in scan order
+  std::vector<LargeArray<Noted>> log_;   // every place, in scan order
   std::size_t places_ = 0;               // in the log
   std::vector<std::size_t> fileStarts_;  // where each file's places start in the log
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lang/base_files.h"
+#include "platform/platform.h"
 #include "translation/po_file.h"
 
 // Scans every entry the mask matches as quotex does, into the catalogue, passing over
@@ -28,7 +29,7 @@ struct TextUses {
 struct SourceUses {
   std::vector<std::string> files;                   // the sources scanned, as the search found them
   std::unordered_map<std::string, TextUses> texts;  // by the text as the CRT file holds it
-  std::vector<PoReference> places;                  // every text's references, one after the other
+  LargeArray<PoReference> places;                   // every text's references, one after the other
 };
 
 // Scans the sources as ScanSources does, and tells for each text where the scan accepts it.

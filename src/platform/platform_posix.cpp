@@ -5,13 +5,16 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,6 +192,25 @@ bool IsReadOnly(const char* path) {
 
 std::string LastSystemError() {
   return std::strerror(errno != 0 ? errno : EIO);
+}
+
+void* AllocateLargeBlock(std::size_t bytes) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;  // x86's; a hint elsewhere
+  void* block = nullptr;
+  if (bytes < kLargePage) {
+    block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+  if (posix_memalign(&block, kLargePage, bytes) != 0) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(block, bytes, MADV_HUGEPAGE);  // only advice: small pages serve as well, if slower
+#endif
+  return block;
+}
+
+void FreeLargeBlock(void* block) {
+  std::free(block);
 }
 
 namespace {

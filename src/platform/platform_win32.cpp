@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "common/ascii.h"
@@ -146,6 +148,17 @@ bool IsReadOnly(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Large pages need a privilege that programs are rarely given: plain memory.
+void* AllocateLargeBlock(std::size_t bytes) {
+  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void FreeLargeBlock(void* block) {
+  std::free(block);
 }
 
 // The system's message for the last error of a Win32 call, or else of the C library.

@@ -1,8 +1,10 @@
 // `export`: the texts and translations of a CRT file as a PO file, with what translators get
 // from every peer tool besides: where each text is used and what it is there, and the
 // translation of the most similar text for each text without one.
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -197,21 +199,65 @@ int RunExport(const ExportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   const BaseFiles files(request.base);
   RecoverBase(files);
-  CrtDocument crt = ReadTranslatedFile(files.crt, true);
-  ExportedEntries exported = ExportEntries(crt, codePage);
-  if (Report(files.crt, exported.diagnostics)) return 1;
+  std::string poName = request.output.empty() ? files.po : request.output;
+
+  // What export reads of the base, in this order: the CRT file, its entries (a broken CRT file
+  // stops here), the PO file already there. With --sources this is read on the side while the
+  // sources are scanned, which takes the longest; the scan stops at its next file once the CRT
+  // file is found broken, and the problems are told as if it had been read first.
+  CrtDocument crt;
+  ExportedEntries exported;
+  std::exception_ptr crtError;    // the CRT file could not be read
+  std::exception_ptr checkError;  // the PO file there holds what would be lost
+  std::atomic<bool> broken = false;
+  auto readBase = [&] {
+    try {
+      crt = ReadTranslatedFile(files.crt, true);
+      exported = ExportEntries(crt, codePage);
+    } catch (...) {
+      crtError = std::current_exception();
+      broken = true;
+      return;
+    }
+    if (HasErrors(exported.diagnostics)) {
+      broken = true;
+      return;
+    }
+    try {
+      RefuseToLoseTranslations(poName, exported.entries);
+    } catch (...) {
+      checkError = std::current_exception();
+    }
+  };
 
   PoHeader header;
+  SourceUses uses;  // the entries' references point into it until the file is written
+  std::exception_ptr scanError;
+  if (request.sources.empty()) {
+    readBase();
+  } else {
+    Settings.messagesOnly = request.messagesOnly;
+    header.creationDate = CurrentTime();
+    BackgroundWork reading(readBase);
+    try {
+      uses = ScanSourceUses(request.sources, files, &broken);
+    } catch (const ScanStopped&) {
+    } catch (...) {
+      scanError = std::current_exception();
+    }
+    reading.Wait();
+  }
+  if (crtError) std::rethrow_exception(crtError);
+  if (Report(files.crt, exported.diagnostics)) return 1;
+  if (scanError) std::rethrow_exception(scanError);
+  if (checkError) std::rethrow_exception(checkError);
+
   header.projectName = ProjectName(request.base);
   header.revisionDate = ModificationTime(files.crt);
   if (!request.language.empty()) header.language = request.language;
   header.generator = request.generator;
   header.codePage = codePage.Name();
-  SourceUses uses;  // the entries' references point into it until the file is written
   if (!request.sources.empty()) {
-    Settings.messagesOnly = request.messagesOnly;
-    header.creationDate = CurrentTime();
-    uses = ScanSourceUses(request.sources, files);
     AddUses(exported, crt, uses.texts);
     header.referenceFiles = std::move(uses.files);
   }
@@ -219,8 +265,6 @@ int RunExport(const ExportRequest& request) {
   if (request.suggestions) {
     suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
   }
-  std::string poName = request.output.empty() ? files.po : request.output;
-  RefuseToLoseTranslations(poName, exported.entries);
   ReplacePoFile(poName, header, exported.entries, files);
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +

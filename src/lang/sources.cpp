@@ -47,7 +47,10 @@ class OwnFiles {
 // a map from text to places and references made text along the way four times slower.
 class UsesCollector : public ScanObserver {
  public:
+  explicit UsesCollector(const std::atomic<bool>* stop) : stop_(stop) {}
+
   void OnFile(const char* name) override {
+    if (stop_ != nullptr && stop_->load()) throw ScanStopped();
     uses_.files.emplace_back(name);
     fileStarts_.push_back(places_);
   }
@@ -119,6 +122,7 @@ class UsesCollector : public ScanObserver {
   // The log grows by blocks of this many places (2 MiB), so that it is never copied as it grows.
   static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
+  const std::atomic<bool>* stop_;
   SourceUses uses_;
   std::vector<unsigned char> seen_;      // by their number in the catalogue: 1 once seen
   std::vector<Text> texts_;              // by their number in the catalogue
@@ -193,8 +197,9 @@ void ScanSources(const std::string& mask, const BaseFiles& files) {
   throw LangError(files.crt, "nothing was written, since not every source could be read");
 }
 
-SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files) {
-  UsesCollector collector;
+SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
+                          const std::atomic<bool>* stop) {
+  UsesCollector collector(stop);
   {
     Observing observing(collector);
     ScanSources(mask, files);

@@ -2,6 +2,7 @@
 // for export, where each of them is used and what it is there.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -32,8 +33,14 @@ struct SourceUses {
   LargeArray<PoReference> places;                   // every text's references, one after the other
 };
 
+// Raised by ScanSourceUses when it was told to stop.
+struct ScanStopped {};
+
 // Scans the sources as ScanSources does, and tells for each text where the scan accepts it.
-SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files);
+// Raises ScanStopped, leaving the catalogue with what it found so far, when `stop` is set
+// before a file is scanned.
+SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
+                          const std::atomic<bool>* stop = nullptr);
 
 // What a text is in the program, from the logical line that holds it and its literal's opening
 // quote: the statement it stands in (the call whose arguments hold it, else the first word of

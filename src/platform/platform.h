@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -110,6 +112,36 @@ class LargeArray {
   T* data_ = nullptr;
   std::size_t size_ = 0;
 };
+
+// Work done on a second thread while the caller goes on with other work, each on a processor of
+// its own. Wait() returns once the work is done and raises what the work raised; the destructor
+// waits too, so the work never outlives what it uses. Where no thread can be started, the work
+// is done in the constructor.
+class BackgroundWork {
+ public:
+  explicit BackgroundWork(std::function<void()> work);
+  BackgroundWork(const BackgroundWork&) = delete;
+  BackgroundWork& operator=(const BackgroundWork&) = delete;
+  ~BackgroundWork();
+
+  void Wait();
+
+ private:
+  struct Thread;
+  void Run() noexcept;
+
+  std::function<void()> work_;
+  std::exception_ptr raised_;
+  std::unique_ptr<Thread> thread_;  // none once it is joined, or when none could be started
+};
+
+inline void BackgroundWork::Run() noexcept {
+  try {
+    work_();
+  } catch (...) {
+    raised_ = std::current_exception();
+  }
+}
 
 // The Unicode character that `byte` stands for in the single-byte code page `codePage` (437,
 // 850, 852, 866, 1250 to 1258); false when the platform does not know that byte or that code

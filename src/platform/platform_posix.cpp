@@ -16,6 +16,8 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -211,6 +213,30 @@ void* AllocateLargeBlock(std::size_t bytes) {
 
 void FreeLargeBlock(void* block) {
   std::free(block);
+}
+
+struct BackgroundWork::Thread {
+  std::thread thread;
+};
+
+BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  try {
+    thread_ = std::make_unique<Thread>(Thread{std::thread([this] { Run(); })});
+  } catch (const std::system_error&) {
+    Run();
+  }
+}
+
+BackgroundWork::~BackgroundWork() {
+  if (thread_) thread_->thread.join();
+}
+
+void BackgroundWork::Wait() {
+  if (thread_) {
+    thread_->thread.join();
+    thread_.reset();
+  }
+  if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // system's own.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include <process.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "common/ascii.h"
 #include "platform/platform.h"
@@ -159,6 +161,40 @@ void* AllocateLargeBlock(std::size_t bytes) {
 
 void FreeLargeBlock(void* block) {
   std::free(block);
+}
+
+struct BackgroundWork::Thread {
+  HANDLE handle;
+
+  static unsigned __stdcall Start(void* work) {
+    static_cast<BackgroundWork*>(work)->Run();
+    return 0;
+  }
+};
+
+BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  // The C library's own thread start, so that its calls are safe on the new thread.
+  auto handle = _beginthreadex(nullptr, 0, &Thread::Start, this, 0, nullptr);
+  if (handle == 0) {
+    Run();
+    return;
+  }
+  thread_ = std::make_unique<Thread>(Thread{reinterpret_cast<HANDLE>(handle)});
+}
+
+BackgroundWork::~BackgroundWork() {
+  if (!thread_) return;
+  WaitForSingleObject(thread_->handle, INFINITE);
+  CloseHandle(thread_->handle);
+}
+
+void BackgroundWork::Wait() {
+  if (thread_) {
+    WaitForSingleObject(thread_->handle, INFINITE);
+    CloseHandle(thread_->handle);
+    thread_.reset();
+  }
+  if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
 }
 
 // The system's message for the last error of a Win32 call, or else of the C library.

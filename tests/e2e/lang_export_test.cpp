@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "e2e/e2e_fixture.h"
 #include "e2e/lang_fixture.h"
@@ -101,15 +102,45 @@ TEST_F(LangExportTest, KeepsAPoFileWhoseTranslationsAreNotImportedYet) {
   const std::string untranslated = "msgid \"Save\"\nmsgstr \"\"";
   WriteFile("DE.po", po.replace(po.rfind(untranslated), untranslated.size(),
                                 "msgid \"Save\"\nmsgstr \"Sichern\""));
+  WriteFile("main.clw", "  MESSAGE('Save')\r\n");
   auto before = Snapshot();
-  ProcessResult refused = RunLang({"export", "de"});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.errors.find("DE.po: error: holds 1 translation that the CRT file does not"),
-            std::string::npos)
-      << refused.errors;
-  EXPECT_EQ(Snapshot(), before);
+  for (auto arguments : {std::vector<std::string>{"export", "de"},
+                         std::vector<std::string>{"export", "de", "--sources", "*.clw"}}) {
+    ProcessResult refused = RunLang(arguments);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.errors.find("DE.po: error: holds 1 translation that the CRT file does not"),
+              std::string::npos)
+        << refused.errors;
+    EXPECT_EQ(Snapshot(), before);
+  }
   ASSERT_EQ(RunLang({"import", "DE.po", "de"}).status, 0);
   EXPECT_EQ(RunLang({"export", "de"}).status, 0);
+}
+
+// The CRT file is read while the sources are scanned; its problems are told as if it had been
+// read first, whatever the scan meets.
+TEST_F(LangExportTest, TellsTheCrtFilesProblemFirstWhileScanning) {
+  struct Case {
+    const char* crt;  // none: no CRT file
+    const char* mask;
+    const char* error;
+  };
+  for (const Case& each : {
+           Case{nullptr, "*.clw", "DE.CRT: error: "},
+           Case{nullptr, "*.none", "DE.CRT: error: "},
+           Case{"x  GROUP\r\nItems  BYTE(3)\r\n  PSTRING('Save')\r\n  PSTRING('')\r\n  END\r\n",
+                "*.none", "DE.CRT"},
+       }) {
+    SCOPED_TRACE(each.mask);
+    std::filesystem::remove(Dir() / "DE.CRT");
+    if (each.crt != nullptr) WriteFile("DE.CRT", each.crt);
+    WriteFile("main.clw", "  MESSAGE('Save')\r\n");
+    auto before = Snapshot();
+    ProcessResult result = RunLang({"export", "de", "--sources", each.mask});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.errors.rfind(each.error, 0), 0u) << result.errors;
+    EXPECT_EQ(Snapshot(), before);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -39,6 +42,91 @@ class OwnFiles {
   std::vector<FileIdentity> existing_;  // of those that exist before the scan
 };
 
+// Numbers the distinct texts of a scan in the order they first come, and tells which are
+// wordlike: what the catalogue does for quotex, without keeping them in order or writing them.
+// Looking a text up is most of a scan's work: an open table whose slots hold each text's hash
+// and where its bytes are, kept close together, costs a fraction of the catalogue's fixed
+// buckets, which quotex's files depend on. (The standard library has no such table: its maps
+// keep each entry apart.)
+class TextNumbers {
+ public:
+  static constexpr std::uint32_t kNotWordlike = UINT32_MAX;
+
+  TextNumbers() : slots_(kFirstSlots) {}
+
+  // The number of `text`, numbering it when it comes first; kNotWordlike for a text that is
+  // not wordlike. `isNew` tells whether it came first now.
+  std::uint32_t Number(std::string_view text, bool& isNew) {
+    std::uint32_t hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(text));
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      Slot& slot = slots_[at];
+      if (slot.key == nullptr) break;
+      if (slot.hash == hash && std::string_view(slot.key, slot.length) == text) {
+        isNew = false;
+        return slot.number;
+      }
+    }
+    isNew = true;
+    if (texts_ == kNotWordlike - 1 || text.size() > UINT32_MAX) throw std::bad_alloc();
+    std::uint32_t number = IsWordlike(text) ? texts_++ : kNotWordlike;
+    if (2 * (used_ + 1) > slots_.size()) Grow();
+    Place(Slot{Keep(text), static_cast<std::uint32_t>(text.size()), hash, number});
+    ++used_;
+    return number;
+  }
+
+ private:
+  struct Slot {
+    const char* key = nullptr;  // none: the slot is free
+    std::uint32_t length = 0;
+    std::uint32_t hash = 0;
+    std::uint32_t number = 0;
+  };
+
+  static constexpr std::size_t kFirstSlots = std::size_t{1} << 15;
+  static constexpr std::size_t kKeyBlock = std::size_t{1} << 20;
+
+  void Place(const Slot& slot) {
+    std::size_t mask = slots_.size() - 1;
+    std::size_t at = slot.hash & mask;
+    while (slots_[at].key != nullptr) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
+
+  void Grow() {
+    std::vector<Slot> old(2 * slots_.size());
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.key != nullptr) Place(slot);
+    }
+  }
+
+  // A copy of `text` that stays where it is: the texts one after the other in large blocks.
+  const char* Keep(std::string_view text) {
+    char* key = nullptr;
+    if (text.size() > kKeyBlock) {
+      key = keys_.emplace_back(std::make_unique_for_overwrite<char[]>(text.size())).get();
+    } else {
+      if (keyBlock_ == nullptr || kKeyBlock - keyUsed_ < text.size()) {
+        keyBlock_ = keys_.emplace_back(std::make_unique_for_overwrite<char[]>(kKeyBlock)).get();
+        keyUsed_ = 0;
+      }
+      key = keyBlock_ + keyUsed_;
+      keyUsed_ += text.size();
+    }
+    std::copy(text.begin(), text.end(), key);
+    return key;
+  }
+
+  std::vector<Slot> slots_;  // a power of two of them, at most half used
+  std::size_t used_ = 0;
+  std::uint32_t texts_ = 0;  // wordlike ones numbered
+  std::vector<std::unique_ptr<char[]>> keys_;
+  char* keyBlock_ = nullptr;  // the last block of keys_ with room
+  std::size_t keyUsed_ = 0;
+};
+
 // Collects the places of the texts the scan offers. A source of some size offers millions of
 // them and only thousands of distinct texts, so the work done for each place is kept to noting
 // two numbers at the end of one log; they are sorted out by text at the end, and become text
@@ -55,18 +143,14 @@ class UsesCollector : public ScanObserver {
     fileStarts_.push_back(places_);
   }
 
-  void OnText(std::string_view text, const TextPlace& place, const KeyedEntry* entry) override {
-    if (entry == nullptr) return;  // not wordlike: the catalogue left it out
-    std::size_t number = entry->number;
-    if (number >= seen_.size() || !seen_[number]) {  // its first place
-      if (number >= seen_.size()) {
-        seen_.resize(number + 1);
-        texts_.resize(number + 1);
-      }
-      seen_[number] = true;
+  void OnText(std::string_view text, const TextPlace& place) override {
+    bool isNew = false;
+    std::uint32_t number = numbers_.Number(text, isNew);
+    if (number == TextNumbers::kNotWordlike) return;  // quotex leaves it out
+    if (isNew) {
       bool tildePiece = text.data() != place.code + place.quote + 1;
-      texts_[number].text = entry->key.c_str();
-      texts_[number].context = DescribeUse(place.code, place.quote, tildePiece);
+      texts_.push_back(Text{CrtText(std::string(text).c_str()),
+                            DescribeUse(place.code, place.quote, tildePiece)});
     }
     if (places_ % kBlock == 0) log_.emplace_back(kBlock);
     log_.back()[places_ % kBlock] =
@@ -76,36 +160,32 @@ class UsesCollector : public ScanObserver {
   }
 
   SourceUses Take() {
-    // The places of each text together, in scan order: a counting sort by text.
+    // The places of each text together, in scan order: a counting sort by text, shared by two
+    // threads that each read the whole log and write the places of half the texts.
     std::vector<std::size_t> starts(texts_.size() + 1);
     for (std::size_t place = 0; place < places_; ++place) {
       ++starts[log_[place / kBlock][place % kBlock].text + 1];
     }
     for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
     LargeArray<PoReference> sorted(places_);
-    std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-    std::uint32_t file = 0;
-    for (std::size_t place = 0; place < places_; ++place) {
-      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
-      const Noted& noted = log_[place / kBlock][place % kBlock];
-      sorted[next[noted.text]++] = PoReference{file, noted.line};
-      if (place % kBlock == kBlock - 1) log_[place / kBlock] = {};
+    std::vector<std::size_t> ends(texts_.size());
+    std::size_t half = static_cast<std::size_t>(
+        std::lower_bound(starts.begin(), starts.end() - 1, places_ / 2) - starts.begin());
+    {
+      BackgroundWork second([&] { Gather(half, texts_.size(), starts, sorted, ends); });
+      Gather(0, half, starts, sorted, ends);
+      second.Wait();
     }
+    log_.clear();
 
     uses_.texts.reserve(texts_.size());
     for (std::size_t i = 0; i < texts_.size(); ++i) {
-      if (texts_[i].text == nullptr) continue;
-      // Each FILE:LINE once: the places of one line come one after the other.
-      PoReference* first = sorted.data() + starts[i];
-      PoReference* kept = first;
-      for (PoReference* at = first; at != sorted.data() + starts[i + 1]; ++at) {
-        if (kept == first || kept[-1] != *at) *kept++ = *at;
-      }
-      TextUses& each = uses_.texts[CrtText(texts_[i].text)];
+      TextUses& each = uses_.texts[std::move(texts_[i].text)];
       each.context = std::move(texts_[i].context);
-      each.references = std::span<const PoReference>(first, kept);
+      each.references =
+          std::span<const PoReference>(sorted.data() + starts[i], sorted.data() + ends[i]);
     }
-    uses_.places = std::move(sorted);  // the views stay valid: the vector moves its storage
+    uses_.places = std::move(sorted);  // the views stay valid: the array moves, not its places
     return std::move(uses_);
   }
 
@@ -115,17 +195,39 @@ class UsesCollector : public ScanObserver {
     std::uint32_t line;
   };
   struct Text {
-    const char* text = nullptr;  // the catalogue's copy; none until its first place
+    std::string text;  // as the CRT file holds it
     std::string context;
   };
+
+  // Puts the places of the texts numbered [first, last) in `sorted` from their `starts`: each
+  // text's in scan order, each FILE:LINE once, up to its end in `ends`.
+  void Gather(std::size_t first, std::size_t last, const std::vector<std::size_t>& starts,
+              const LargeArray<PoReference>& sorted, std::vector<std::size_t>& ends) const {
+    std::vector<std::size_t> next(starts.begin() + first, starts.begin() + last);
+    std::uint32_t file = 0;
+    for (std::size_t place = 0; place < places_; ++place) {
+      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
+      const Noted& noted = log_[place / kBlock][place % kBlock];
+      if (noted.text < first || noted.text >= last) continue;
+      sorted[next[noted.text - first]++] = PoReference{file, noted.line};
+    }
+    for (std::size_t i = first; i < last; ++i) {
+      // The places of one line come one after the other.
+      std::size_t kept = starts[i];
+      for (std::size_t at = starts[i]; at != starts[i + 1]; ++at) {
+        if (kept == starts[i] || sorted[kept - 1] != sorted[at]) sorted[kept++] = sorted[at];
+      }
+      ends[i] = kept;
+    }
+  }
 
   // The log grows by blocks of this many places (2 MiB), so that it is never copied as it grows.
   static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
   const std::atomic<bool>* stop_;
   SourceUses uses_;
-  std::vector<unsigned char> seen_;      // by their number in the catalogue: 1 once seen
-  std::vector<Text> texts_;              // by their number in the catalogue
+  TextNumbers numbers_;
+  std::vector<Text> texts_;              // by their number
   std::vector<LargeArray<Noted>> log_;   // every place, in scan order
   std::size_t places_ = 0;               // in the log
   std::vector<std::size_t> fileStarts_;  // where each file's places start in the log

@@ -19,12 +19,12 @@ namespace {
 ScanObserver* observer = nullptr;
 std::size_t currentLineNumber = 0;  // of the logical line being scanned, while observed
 
-// Offers a text of the literal that opens at line[quote] to the catalogue, and to the observer.
+// Offers a text of the literal that opens at line[quote] to the catalogue, or to the observer.
 void Offer(std::string_view text, const char* line, std::size_t quote) {
   if (observer == nullptr) {
     AddText(text);
   } else {
-    observer->OnText(text, TextPlace{currentLineNumber, line, quote}, AddTextEntry(text));
+    observer->OnText(text, TextPlace{currentLineNumber, line, quote});
   }
 }
 

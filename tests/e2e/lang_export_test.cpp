@@ -143,4 +143,28 @@ TEST_F(LangExportTest, TellsTheCrtFilesProblemFirstWhileScanning) {
   }
 }
 
+// Tens of thousands of texts, each used on two lines of two files, every one found where it is.
+TEST_F(LangExportTest, FindsEveryPlaceOfManyTexts) {
+  constexpr int kTexts = 40000;
+  std::string first, second;
+  for (int i = 0; i < kTexts; ++i) {
+    first += "  MESSAGE('Text " + std::to_string(i) + "')\r\n";
+    second += "  MESSAGE('Text " + std::to_string(kTexts - 1 - i) + "','12')\r\n";
+  }
+  WriteFile("a.clw", first);
+  WriteFile("b.clw", second);
+  ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
+  ProcessResult result = RunLang({"export", "de", "--sources", "*.clw"});
+  ASSERT_EQ(result.status, 0) << result.errors;
+  std::string po = ReadBytes(Dir() / "DE.po");
+  std::size_t at = 0;  // the entries come in the CRT file's order
+  for (int i = 0; i < kTexts; ++i) {
+    std::string entry = "\n#. MESSAGE\n#: a.clw:" + std::to_string(i + 1) +
+                        " b.clw:" + std::to_string(kTexts - i) + "\nmsgid \"Text " +
+                        std::to_string(i) + "\"\n";
+    at = po.find(entry, at);
+    ASSERT_NE(at, std::string::npos) << entry;
+  }
+}
+
 }  // namespace

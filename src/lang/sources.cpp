@@ -131,8 +131,10 @@ class TextNumbers {
 // them and only thousands of distinct texts, so the work done for each place is kept to noting
 // two numbers at the end of one log; they are sorted out by text at the end, and become text
 // only as the PO file is written. On the benchmark's 256 MB (1.7 million places of 20,000
-// texts), a vector of places for each text made export --sources 30% slower than this log, and
-// a map from text to places and references made text along the way four times slower.
+// texts), a vector of places for each text made export --sources 30% slower than this log, runs
+// of places for each text carved out of large blocks twice as slow (each place a cache miss),
+// and a map from text to places and references made text along the way four times slower. The
+// log and its sorted copy are large arrays: fresh small pages cost more than the sorting.
 class UsesCollector : public ScanObserver {
  public:
   explicit UsesCollector(const std::atomic<bool>* stop) : stop_(stop) {}
@@ -160,30 +162,34 @@ class UsesCollector : public ScanObserver {
   }
 
   SourceUses Take() {
-    // The places of each text together, in scan order: a counting sort by text, shared by two
-    // threads that each read the whole log and write the places of half the texts.
+    // The places of each text together, in scan order: a counting sort by text.
     std::vector<std::size_t> starts(texts_.size() + 1);
     for (std::size_t place = 0; place < places_; ++place) {
       ++starts[log_[place / kBlock][place % kBlock].text + 1];
     }
     for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
     LargeArray<PoReference> sorted(places_);
-    std::vector<std::size_t> ends(texts_.size());
-    std::size_t half = static_cast<std::size_t>(
-        std::lower_bound(starts.begin(), starts.end() - 1, places_ / 2) - starts.begin());
-    {
-      BackgroundWork second([&] { Gather(half, texts_.size(), starts, sorted, ends); });
-      Gather(0, half, starts, sorted, ends);
-      second.Wait();
+    std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+    std::uint32_t file = 0;
+    for (std::size_t place = 0; place < places_; ++place) {
+      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
+      const Noted& noted = log_[place / kBlock][place % kBlock];
+      sorted[next[noted.text]++] = PoReference{file, noted.line};
+      if (place % kBlock == kBlock - 1) log_[place / kBlock] = {};
     }
     log_.clear();
 
     uses_.texts.reserve(texts_.size());
     for (std::size_t i = 0; i < texts_.size(); ++i) {
+      // Each FILE:LINE once: the places of one line come one after the other.
+      PoReference* first = sorted.data() + starts[i];
+      PoReference* kept = first;
+      for (PoReference* at = first; at != sorted.data() + starts[i + 1]; ++at) {
+        if (kept == first || kept[-1] != *at) *kept++ = *at;
+      }
       TextUses& each = uses_.texts[std::move(texts_[i].text)];
       each.context = std::move(texts_[i].context);
-      each.references =
-          std::span<const PoReference>(sorted.data() + starts[i], sorted.data() + ends[i]);
+      each.references = std::span<const PoReference>(first, kept);
     }
     uses_.places = std::move(sorted);  // the views stay valid: the array moves, not its places
     return std::move(uses_);
@@ -198,28 +204,6 @@ class UsesCollector : public ScanObserver {
     std::string text;  // as the CRT file holds it
     std::string context;
   };
-
-  // Puts the places of the texts numbered [first, last) in `sorted` from their `starts`: each
-  // text's in scan order, each FILE:LINE once, up to its end in `ends`.
-  void Gather(std::size_t first, std::size_t last, const std::vector<std::size_t>& starts,
-              const LargeArray<PoReference>& sorted, std::vector<std::size_t>& ends) const {
-    std::vector<std::size_t> next(starts.begin() + first, starts.begin() + last);
-    std::uint32_t file = 0;
-    for (std::size_t place = 0; place < places_; ++place) {
-      while (file + 1 < fileStarts_.size() && fileStarts_[file + 1] <= place) ++file;
-      const Noted& noted = log_[place / kBlock][place % kBlock];
-      if (noted.text < first || noted.text >= last) continue;
-      sorted[next[noted.text - first]++] = PoReference{file, noted.line};
-    }
-    for (std::size_t i = first; i < last; ++i) {
-      // The places of one line come one after the other.
-      std::size_t kept = starts[i];
-      for (std::size_t at = starts[i]; at != starts[i + 1]; ++at) {
-        if (kept == starts[i] || sorted[kept - 1] != sorted[at]) sorted[kept++] = sorted[at];
-      }
-      ends[i] = kept;
-    }
-  }
 
   // The log grows by blocks of this many places (2 MiB), so that it is never copied as it grows.
   static constexpr std::size_t kBlock = std::size_t{1} << 18;

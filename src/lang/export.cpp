@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -87,17 +88,24 @@ bool ReadPoWithoutNotes(const std::string& name, std::string& bytes) {
   return true;
 }
 
-// Refuses to write over a PO file that holds a translation the new one would not: a translator
-// may have worked in the file export wrote last, and it has not been imported yet.
-void RefuseToLoseTranslations(const std::string& poName, const std::vector<PoEntry>& entries) {
+// The entries of the PO file `poName` that export would write over; none when there is none.
+std::optional<PoDocument> ReadPoToReplace(const std::string& poName) {
   std::string bytes;
-  if (!ReadPoWithoutNotes(poName, bytes) || bytes.empty()) return;
+  if (!ReadPoWithoutNotes(poName, bytes) || bytes.empty()) return std::nullopt;
   PoDocument old = ReadPo(bytes);
   if (HasErrors(old.problems)) {
     throw LangError(poName,
                     "is there and is not a PO file that can be read; nothing was changed "
                     "(remove it, or name another file with -o)");
   }
+  return old;
+}
+
+// Refuses to write over a PO file that holds a translation the new one would not: a translator
+// may have worked in the file export wrote last, and it has not been imported yet. A suggestion
+// that export offers again is no loss.
+void RefuseToLoseTranslations(const std::string& poName, const PoDocument& old,
+                              const std::vector<PoEntry>& entries) {
   std::unordered_map<std::string, const PoEntry*> exported;
   for (const PoEntry& entry : entries) {
     exported.emplace(entry.context.value_or("") + '\x04' + entry.id, &entry);
@@ -207,8 +215,9 @@ int RunExport(const ExportRequest& request) {
   // file is found broken, and the problems are told as if it had been read first.
   CrtDocument crt;
   ExportedEntries exported;
-  std::exception_ptr crtError;    // the CRT file could not be read
-  std::exception_ptr checkError;  // the PO file there holds what would be lost
+  std::optional<PoDocument> replaced;  // the PO file already there
+  std::exception_ptr crtError;         // the CRT file could not be read
+  std::exception_ptr poError;          // nor the PO file already there
   std::atomic<bool> broken = false;
   auto readBase = [&] {
     try {
@@ -224,9 +233,9 @@ int RunExport(const ExportRequest& request) {
       return;
     }
     try {
-      RefuseToLoseTranslations(poName, exported.entries);
+      replaced = ReadPoToReplace(poName);
     } catch (...) {
-      checkError = std::current_exception();
+      poError = std::current_exception();
     }
   };
 
@@ -250,7 +259,6 @@ int RunExport(const ExportRequest& request) {
   if (crtError) std::rethrow_exception(crtError);
   if (Report(files.crt, exported.diagnostics)) return 1;
   if (scanError) std::rethrow_exception(scanError);
-  if (checkError) std::rethrow_exception(checkError);
 
   header.projectName = ProjectName(request.base);
   header.revisionDate = ModificationTime(files.crt);
@@ -265,6 +273,8 @@ int RunExport(const ExportRequest& request) {
   if (request.suggestions) {
     suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
   }
+  if (poError) std::rethrow_exception(poError);
+  if (replaced) RefuseToLoseTranslations(poName, *replaced, exported.entries);
   ReplacePoFile(poName, header, exported.entries, files);
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +

@@ -80,6 +80,11 @@ TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
        }) {
     EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
   }
+  // The suggestions it offers again are no translation lost, with the sources scanned or not.
+  ASSERT_EQ(RunLang({"export", "de", "--compendium", "other/de"}).status, 0);
+  EXPECT_EQ(ReadBytes(Dir() / "DE.po"), po);
+  WriteFile("main.clw", "  MESSAGE('Print')\r\n");
+  ASSERT_EQ(RunLang({"export", "de", "--compendium", "other/de", "--sources", "*.clw"}).status, 0);
   // Nothing unreviewed reaches the CRT file, unless asked for.
   auto before = Snapshot();
   ProcessResult imported = RunLang({"import", "DE.po", "de"});

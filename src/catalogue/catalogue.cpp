@@ -79,14 +79,12 @@ KeyedEntry* TextIndex::Find(std::string_view key) const {
   return nullptr;
 }
 
-KeyedEntry* TextIndex::Insert(std::string_view key) {
+void TextIndex::Insert(std::string_view key) {
   KeyedEntry* entry =
-      new (arena_.Allocate(sizeof(KeyedEntry), alignof(KeyedEntry))) KeyedEntry(arena_, key, size_);
+      new (arena_.Allocate(sizeof(KeyedEntry), alignof(KeyedEntry))) KeyedEntry(arena_, key);
   std::uint32_t hash = HashText(key);
   // Should the bucket fail to grow, the entry stays unused in the arena; it holds nothing else.
   buckets_[hash % kBucketCount].push_back(Slot{hash, entry});
-  ++size_;
-  return entry;
 }
 
 void TextIndex::Clear() {
@@ -94,21 +92,14 @@ void TextIndex::Clear() {
     for (const Slot& slot : buckets_[bucket]) slot.entry->~KeyedEntry();
     buckets_[bucket].clear();
   }
-  size_ = 0;
   arena_.Release();
 }
 
-const KeyedEntry* AddTextEntry(std::string_view text) {
-  if (const KeyedEntry* entry = Index.Find(text)) return entry;
-  if (!IsWordlike(text)) return nullptr;
+void AddText(std::string_view text) {
+  if (Index.Find(text) != nullptr || !IsWordlike(text)) return;
   // The node is made before the entry is inserted and linked in only after it, so running out of
   // memory leaves the catalogue as it was.
   TextListNode* node = List.MakeNode(text);
-  const KeyedEntry* entry = Index.Insert(text);
+  Index.Insert(text);
   List.Append(node);
-  return entry;
-}
-
-void AddText(std::string_view text) {
-  AddTextEntry(text);
 }

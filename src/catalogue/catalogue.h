@@ -66,12 +66,10 @@ class TextList {
 
 class KeyedEntry {
  public:
-  KeyedEntry(Arena& arena, std::string_view key, std::size_t number)
-      : key(arena, key), number(number) {}
+  KeyedEntry(Arena& arena, std::string_view key) : key(arena, key) {}
   virtual ~KeyedEntry() = default;
 
   StoredText key;
-  std::size_t number;  // how many entries the index held before it: its place in the list
 };
 
 // A hash table of texts with a fixed number of buckets that never grows. Each bucket holds its
@@ -91,8 +89,8 @@ class TextIndex {
   // The entry whose key equals `key` byte for byte, or none.
   KeyedEntry* Find(std::string_view key) const;
   // Adds an entry holding a copy of `key` after the last one of its key's bucket, without
-  // looking for an equal key, and returns it. When it fails, the index is as it was.
-  KeyedEntry* Insert(std::string_view key);
+  // looking for an equal key. When it fails, the index is as it was.
+  void Insert(std::string_view key);
   // Destroys every entry and leaves every bucket empty.
   void Clear();
 
@@ -104,7 +102,6 @@ class TextIndex {
 
   Arena arena_;
   std::unique_ptr<std::vector<Slot>[]> buckets_;
-  std::size_t size_ = 0;
 };
 
 // The ELF hash with every byte taken as a signed 8-bit value.
@@ -119,6 +116,3 @@ extern TextList List;
 
 // Offers a candidate text: it is added when it is wordlike and not in the catalogue yet.
 void AddText(std::string_view text);
-// The same, telling which entry of the index holds the text afterwards: none for a text that is
-// not wordlike. For tools that keep something per text while the scan goes on.
-const KeyedEntry* AddTextEntry(std::string_view text);

@@ -4,16 +4,18 @@
 // collected text is wordlike, non-empty, unique, at most 999 characters long and free of LF and
 // NUL; the catalogue, with and without messages-only mode, is the one the plain models of the
 // reader and the scanner make; and the three outputs are byte for byte the ones the plain model
-// of the writer makes of it. The first line of the input also goes to ScanLine whole, however
-// long it is.
+// of the writer makes of it; an observed scan hands its observer the same texts, with lines that
+// never go back. The first line of the input also goes to ScanLine whole, however long it is.
 #include <cstddef>
 #include <cstdint>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "common/ascii.h"
 #include "common/settings.h"
 #include "fuzz_check.h"
 #include "fuzz_files.h"
@@ -68,6 +70,35 @@ void CheckScanLine(std::string_view input) {
   FUZZ_CHECK(CheckedCatalogue(line.size()) == fuzz::Catalogue(offered));
 }
 
+// The texts an observed scan hands its observer, the wordlike ones each once in the order they
+// first come, with the lines they stand on: what the catalogue collects when none is set.
+class Recorder : public ScanObserver {
+ public:
+  void OnFile(const char*) override {}
+  void OnText(std::string_view text, const TextPlace& place) override {
+    FUZZ_CHECK(place.line >= 1 && place.line >= lastLine_);
+    lastLine_ = place.line;
+    if (IsWordlike(text) && seen_.insert(std::string(text)).second) texts.emplace_back(text);
+  }
+
+  std::vector<std::string> texts;
+
+ private:
+  std::set<std::string> seen_;
+  std::size_t lastLine_ = 0;
+};
+
+std::vector<std::string> ScanObserved(const std::filesystem::path& source) {
+  ResetCatalogue(false);
+  Recorder recorder;
+  SetScanObserver(&recorder);
+  bool read = ScanFile(source.c_str());
+  SetScanObserver(nullptr);
+  FUZZ_CHECK(read);
+  FUZZ_CHECK(List.Count() == 0);
+  return std::move(recorder.texts);
+}
+
 void CheckOutputs(const std::vector<std::string>& texts) {
   const std::filesystem::path& directory = fuzz::ScratchDirectory::Path();
   FUZZ_CHECK(SetOutputBaseName((directory / "out").c_str()));
@@ -93,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(texts == fuzz::ModelScan(bytes, false, kLineSize));
 
   CheckOutputs(texts);
+  FUZZ_CHECK(ScanObserved(source) == texts);
   CheckScanLine(bytes);
   return 0;
 }

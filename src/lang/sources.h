@@ -36,9 +36,9 @@ struct SourceUses {
 // Raised by ScanSourceUses when it was told to stop.
 struct ScanStopped {};
 
-// Scans the sources as ScanSources does, and tells for each text where the scan accepts it.
-// Raises ScanStopped, leaving the catalogue with what it found so far, when `stop` is set
-// before a file is scanned.
+// Scans the sources as ScanSources does, and tells for each text where the scan accepts it;
+// the catalogue is left as it is. Raises ScanStopped when `stop` is set as a file is about to be
+// scanned.
 SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
                           const std::atomic<bool>* stop = nullptr);
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "catalogue/catalogue.h"
@@ -150,14 +151,20 @@ class UsesCollector : public ScanObserver {
     std::uint32_t number = numbers_.Number(text, isNew);
     if (number == TextNumbers::kNotWordlike) return;  // quotex leaves it out
     if (isNew) {
-      bool tildePiece = text.data() != place.code + place.quote + 1;
-      texts_.push_back(Text{CrtText(std::string(text).c_str()),
-                            DescribeUse(place.code, place.quote, tildePiece)});
+      // Two texts that differ only in how a tab is written are one text of the CRT file, used
+      // at the places of both.
+      std::string crtText = CrtText(std::string(text).c_str());
+      auto [found, added] = crtTexts_.emplace(crtText, texts_.size());
+      if (added) {
+        bool tildePiece = text.data() != place.code + place.quote + 1;
+        texts_.push_back(
+            Text{std::move(crtText), DescribeUse(place.code, place.quote, tildePiece)});
+      }
+      textOf_.push_back(static_cast<std::uint32_t>(found->second));
     }
     if (places_ % kBlock == 0) log_.emplace_back(kBlock);
-    log_.back()[places_ % kBlock] =
-        Noted{static_cast<std::uint32_t>(number),
-              static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))};
+    log_.back()[places_ % kBlock] = Noted{
+        textOf_[number], static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))};
     ++places_;
   }
 
@@ -197,7 +204,7 @@ class UsesCollector : public ScanObserver {
 
  private:
   struct Noted {
-    std::uint32_t text;  // its number in the catalogue
+    std::uint32_t text;  // its place in texts_
     std::uint32_t line;
   };
   struct Text {
@@ -211,7 +218,9 @@ class UsesCollector : public ScanObserver {
   const std::atomic<bool>* stop_;
   SourceUses uses_;
   TextNumbers numbers_;
-  std::vector<Text> texts_;              // by their number
+  std::vector<std::uint32_t> textOf_;  // by the table's number: the CRT file's text it is
+  std::unordered_map<std::string, std::size_t> crtTexts_;  // the place of each in texts_
+  std::vector<Text> texts_;              // the CRT file's texts, in the order they first come
   std::vector<LargeArray<Noted>> log_;   // every place, in scan order
   std::size_t places_ = 0;               // in the log
   std::vector<std::size_t> fileStarts_;  // where each file's places start in the log

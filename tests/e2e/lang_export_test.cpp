@@ -24,7 +24,9 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
             "  Long = " +
                 std::string(1100, 'a') +
                 " & 'Far away'\r\n"
-                "  ENTRY(@s20),USE(CUS:Name),TIP('CUS:NOMBRE_CORTO')\r\n");
+                "  ENTRY(@s20),USE(CUS:Name),TIP('CUS:NOMBRE_CORTO')\r\n"
+                "  MESSAGE('Tab<9>here')\r\n"
+                "  MESSAGE('Tab\there')\r\n");
   WriteFile("other.clw", "  MESSAGE('Customers')\r\n  MESSAGE('Only here')\r\n");
   ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
   std::filesystem::remove(Dir() / "other.clw");
@@ -47,6 +49,8 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
            "\n#. ENTRY, TIP, USE(CUS:Name)\n#. looks like a name the program uses: leave it "
            "unless users see it\n#: main.clw:8\nmsgid \"CUS:NOMBRE_CORTO\"\n",
            "\n#. not found in the sources\nmsgid \"Only here\"\n",
+           // A tab written either way is one text of the CRT file.
+           "\n#. MESSAGE\n#: main.clw:9 main.clw:10\nmsgid \"Tab\\there\"\n",
        }) {
     EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
   }

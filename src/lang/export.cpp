@@ -128,17 +128,17 @@ void RefuseToLoseTranslations(const std::string& poName, const PoDocument& old,
 
 // Tells each entry where its text is used and what it is there, or that the sources no longer
 // use it; and notes a text that looks like program matter.
-void AddUses(ExportedEntries& exported, const CrtDocument& crt,
-             std::unordered_map<std::string, TextUses>& uses) {
+void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses& uses) {
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    auto found = uses.find(text);  // a text listed twice is one entry
-    if (found == uses.end()) {
+    auto found = uses.numbers.find(text);  // a text listed twice is one entry
+    if (found == uses.numbers.end()) {
       entry.comments.push_back("not found in the sources");
     } else {
-      if (!found->second.context.empty()) entry.comments.push_back(found->second.context);
-      entry.references = found->second.references;
+      const TextUses& each = uses.texts[found->second];
+      if (!each.context.empty()) entry.comments.push_back(each.context);
+      entry.references = each.references;
     }
     if (std::string note = ProgramMatterNote(text); !note.empty()) {
       entry.comments.push_back(note);
@@ -266,7 +266,7 @@ int RunExport(const ExportRequest& request) {
   header.generator = request.generator;
   header.codePage = codePage.Name();
   if (!request.sources.empty()) {
-    AddUses(exported, crt, uses.texts);
+    AddUses(exported, crt, uses);
     header.referenceFiles = std::move(uses.files);
   }
   std::size_t suggested = 0;

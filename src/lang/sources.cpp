@@ -153,12 +153,11 @@ class UsesCollector : public ScanObserver {
     if (isNew) {
       // Two texts that differ only in how a tab is written are one text of the CRT file, used
       // at the places of both.
-      std::string crtText = CrtText(std::string(text).c_str());
-      auto [found, added] = crtTexts_.emplace(crtText, texts_.size());
+      auto [found, added] =
+          uses_.numbers.try_emplace(CrtText(std::string(text).c_str()), uses_.texts.size());
       if (added) {
         bool tildePiece = text.data() != place.code + place.quote + 1;
-        texts_.push_back(
-            Text{std::move(crtText), DescribeUse(place.code, place.quote, tildePiece)});
+        uses_.texts.push_back(TextUses{{}, DescribeUse(place.code, place.quote, tildePiece)});
       }
       textOf_.push_back(static_cast<std::uint32_t>(found->second));
     }
@@ -170,7 +169,7 @@ class UsesCollector : public ScanObserver {
 
   SourceUses Take() {
     // The places of each text together, in scan order: a counting sort by text.
-    std::vector<std::size_t> starts(texts_.size() + 1);
+    std::vector<std::size_t> starts(uses_.texts.size() + 1);
     for (std::size_t place = 0; place < places_; ++place) {
       ++starts[log_[place / kBlock][place % kBlock].text + 1];
     }
@@ -186,17 +185,14 @@ class UsesCollector : public ScanObserver {
     }
     log_.clear();
 
-    uses_.texts.reserve(texts_.size());
-    for (std::size_t i = 0; i < texts_.size(); ++i) {
+    for (std::size_t i = 0; i < uses_.texts.size(); ++i) {
       // Each FILE:LINE once: the places of one line come one after the other.
       PoReference* first = sorted.data() + starts[i];
       PoReference* kept = first;
       for (PoReference* at = first; at != sorted.data() + starts[i + 1]; ++at) {
         if (kept == first || kept[-1] != *at) *kept++ = *at;
       }
-      TextUses& each = uses_.texts[std::move(texts_[i].text)];
-      each.context = std::move(texts_[i].context);
-      each.references = std::span<const PoReference>(first, kept);
+      uses_.texts[i].references = std::span<const PoReference>(first, kept);
     }
     uses_.places = std::move(sorted);  // the views stay valid: the array moves, not its places
     return std::move(uses_);
@@ -204,12 +200,8 @@ class UsesCollector : public ScanObserver {
 
  private:
   struct Noted {
-    std::uint32_t text;  // its place in texts_
+    std::uint32_t text;  // its number in uses_
     std::uint32_t line;
-  };
-  struct Text {
-    std::string text;  // as the CRT file holds it
-    std::string context;
   };
 
   // The log grows by blocks of this many places (2 MiB), so that it is never copied as it grows.
@@ -218,9 +210,7 @@ class UsesCollector : public ScanObserver {
   const std::atomic<bool>* stop_;
   SourceUses uses_;
   TextNumbers numbers_;
-  std::vector<std::uint32_t> textOf_;  // by the table's number: the CRT file's text it is
-  std::unordered_map<std::string, std::size_t> crtTexts_;  // the place of each in texts_
-  std::vector<Text> texts_;              // the CRT file's texts, in the order they first come
+  std::vector<std::uint32_t> textOf_;    // by the table's number: the number in uses_ of its text
   std::vector<LargeArray<Noted>> log_;   // every place, in scan order
   std::size_t places_ = 0;               // in the log
   std::vector<std::size_t> fileStarts_;  // where each file's places start in the log

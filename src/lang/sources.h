@@ -28,9 +28,11 @@ struct TextUses {
 };
 
 struct SourceUses {
-  std::vector<std::string> files;                   // the sources scanned, as the search found them
-  std::unordered_map<std::string, TextUses> texts;  // by the text as the CRT file holds it
-  LargeArray<PoReference> places;                   // every text's references, one after the other
+  std::vector<std::string> files;  // the sources scanned, as the search found them
+  // The texts found, as the CRT file holds them, numbered in the order they first come.
+  std::unordered_map<std::string, std::size_t> numbers;
+  std::vector<TextUses> texts;     // by their number
+  LargeArray<PoReference> places;  // every text's references, one after the other
 };
 
 // Raised by ScanSourceUses when it was told to stop.

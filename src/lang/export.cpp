@@ -16,6 +16,7 @@
 #include "lang/commands.h"
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
+#include "lang/notes.h"
 #include "lang/sources.h"
 #include "lang/suggestions.h"
 #include "platform/platform.h"

@@ -1,4 +1,4 @@
-#include "lang/sources.h"
+#include "lang/notes.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 namespace {
 
 // What a translator is told a text is, from the line that holds it.
-TEST(SourcesTest, DescribesWhatATextIsInTheProgram) {
+TEST(NotesTest, DescribesWhatATextIsInTheProgram) {
   const struct {
     const char* line;
     const char* literal;  // the literal whose text is described, as it stands in the line
@@ -18,6 +18,7 @@ TEST(SourcesTest, DescribesWhatATextIsInTheProgram) {
       {"  BUTTON('&OK'),AT(150,180),USE(?OK),DEFAULT", "'&OK'", false, "BUTTON, USE(?OK)"},
       {"  ENTRY(@s40),USE(CON:LastName),TIP('The family name')", "'The", false,
        "ENTRY, TIP, USE(CON:LastName)"},
+      {"  ENTRY(@s40),USE (CON:Name),TIP('The name')", "'The", false, "ENTRY, TIP, USE (CON:Name)"},
       {"  IF MESSAGE('Delete?','Confirm',ICON:Question) = BUTTON:Yes", "'Confirm'", false,
        "MESSAGE"},
       {"  ITEM('E&xit'),MSG('Leave it'),USE(?Exit)", "'Leave", false, "ITEM, MSG, USE(?Exit)"},
@@ -35,7 +36,7 @@ TEST(SourcesTest, DescribesWhatATextIsInTheProgram) {
   }
 }
 
-TEST(SourcesTest, NotesTextsThatLookLikeProgramMatter) {
+TEST(NotesTest, NotesTextsThatLookLikeProgramMatter) {
   const struct {
     const char* text;
     const char* kind;  // "" for a text for people

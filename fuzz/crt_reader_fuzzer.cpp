@@ -57,9 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!PairingErrors(crt).empty()) return 0;
 
-  ExportResult exported = ExportPo(crt, codePage, "FUZZ", "de", "2024-05-01 12:00+0000");
+  ExportedEntries exported = ExportEntries(crt, codePage);
   FUZZ_CHECK(!HasErrors(exported.diagnostics));
-  ImportResult imported = ImportPo(crt, CrtDocument{}, ReadPo(exported.po), codePage, {});
+  PoHeader header;
+  header.codePage = codePage.Name();
+  ImportResult imported =
+      ImportPo(crt, CrtDocument{}, ReadPo(WritePo(header, exported.entries)), codePage, {});
   FUZZ_CHECK(imported.diagnostics.empty());
   FUZZ_CHECK(imported.taken == 0 && imported.setAside == 0 && !imported.obsoleteChanged);
   return 0;

@@ -1,8 +1,8 @@
 // `export`: the texts and translations of a CRT file as a PO file, with what translators get
 // from every peer tool besides: where each text is used and what it is there, and the
 // translation of the most similar text for each text without one.
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -48,15 +48,13 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
 // stands for each run of them, so that the entries keep their bounds. False when there is no
 // such file.
 bool ReadPoWithoutNotes(const std::string& name, std::string& bytes) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    if (errno == ENOENT) return false;
-    throw LangError(name, "cannot read: " + LastSystemError());
-  }
-  char block[65536];
-  std::string carried;  // the start of a line that the last block did not end
+  std::string whole;
+  if (!ReadFileIfPresent(name, whole)) return false;
+  bytes.clear();
   bool inNotes = false;
-  auto take = [&bytes, &inNotes](std::string_view line) {
+  for (std::size_t start = 0, end; start < whole.size(); start = end) {
+    end = std::min(whole.find('\n', start), whole.size() - 1) + 1;
+    std::string_view line(whole.data() + start, end - start);
     bool note = line.starts_with("#.") || line.starts_with("#:") || line.starts_with("#|");
     if (!note) {
       bytes += line;
@@ -64,28 +62,7 @@ bool ReadPoWithoutNotes(const std::string& name, std::string& bytes) {
       bytes += "#\n";
     }
     inNotes = note;
-  };
-  std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    std::string_view rest(block, got);
-    if (!carried.empty()) {
-      std::size_t end = rest.find('\n');
-      carried.append(rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1));
-      if (end == std::string_view::npos) continue;
-      take(carried);
-      carried.clear();
-      rest.remove_prefix(end + 1);
-    }
-    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
-      take(rest.substr(0, end + 1));
-      rest.remove_prefix(end + 1);
-    }
-    carried = rest;
   }
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw LangError(name, "cannot read: " + LastSystemError());
-  take(carried);
   return true;
 }
 

@@ -203,25 +203,6 @@ ExportedEntries ExportEntries(const CrtDocument& crt, const CodePage& codePage) 
   return result;
 }
 
-ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
-                      std::string_view projectName, const std::optional<std::string>& language,
-                      std::string_view revisionDate) {
-  ExportedEntries exported = ExportEntries(crt, codePage);
-  ExportResult result;
-  result.entries = exported.entries.size();
-  result.translated = exported.translated;
-  result.diagnostics = std::move(exported.diagnostics);
-  if (!HasErrors(result.diagnostics)) {
-    PoHeader header;
-    header.projectName = projectName;
-    header.revisionDate = revisionDate;
-    header.language = language;
-    header.codePage = codePage.Name();
-    result.po = WritePo(header, exported.entries);
-  }
-  return result;
-}
-
 std::optional<std::string> RecordedCodePage(const PoDocument& po) {
   return PoHeaderField(po.header, kCodePageField);
 }

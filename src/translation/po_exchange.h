@@ -46,18 +46,6 @@ struct ExportedEntries {
 // empty.
 ExportedEntries ExportEntries(const CrtDocument& crt, const CodePage& codePage);
 
-struct ExportResult {
-  std::string po;           // empty when there is any error
-  std::size_t entries = 0;  // one per text
-  std::size_t translated = 0;
-  std::vector<Diagnostic> diagnostics;  // on CRT lines, the structure errors among them
-};
-
-// The PO file of ExportEntries. The header records the code page.
-ExportResult ExportPo(const CrtDocument& crt, const CodePage& codePage,
-                      std::string_view projectName, const std::optional<std::string>& language,
-                      std::string_view revisionDate);
-
 // The code page a PO file records that it was exported for, or none.
 std::optional<std::string> RecordedCodePage(const PoDocument& po);
 

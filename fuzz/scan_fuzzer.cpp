@@ -74,7 +74,7 @@ void CheckScanLine(std::string_view input) {
 // first come, with the lines they stand on: what the catalogue collects when none is set.
 class Recorder : public ScanObserver {
  public:
-  void OnFile(const char*) override {}
+  bool NeedsLines() const override { return true; }
   void OnText(std::string_view text, const TextPlace& place) override {
     FUZZ_CHECK(place.line >= 1 && place.line >= lastLine_);
     lastLine_ = place.line;

@@ -63,7 +63,7 @@ std::vector<std::string> ScanEntries(DirectorySearch& search,
     UpperCaseAscii(shown.data());
     WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
     if (skip && skip(search.OpenName())) continue;
-    if (ScanObserver* observer = CurrentScanObserver()) observer->OnFile(search.Name());
+    CurrentScanObserver().OnFile(search.Name());
     if (!ScanFile(search.OpenName())) unread.push_back(search.Name());
   } while (search.Next());
   return unread;

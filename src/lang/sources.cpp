@@ -141,6 +141,8 @@ class UsesCollector : public ScanObserver {
  public:
   explicit UsesCollector(const std::atomic<bool>* stop) : stop_(stop) {}
 
+  bool NeedsLines() const override { return true; }
+
   void OnFile(const char* name) override {
     if (stop_ != nullptr && stop_->load()) throw ScanStopped();
     uses_.files.emplace_back(name);

@@ -16,16 +16,19 @@
 
 namespace {
 
-ScanObserver* observer = nullptr;
-std::size_t currentLineNumber = 0;  // of the logical line being scanned, while observed
+// quotex's observer: the texts go to the catalogue.
+class Cataloguing : public ScanObserver {
+ public:
+  void OnText(std::string_view text, const TextPlace&) override { AddText(text); }
+};
 
-// Offers a text of the literal that opens at line[quote] to the catalogue, or to the observer.
+Cataloguing cataloguing;
+ScanObserver* observer = &cataloguing;
+std::size_t currentLineNumber = 0;  // of the logical line being scanned, while lines are counted
+
+// Reports a text of the literal that opens at line[quote].
 void Offer(std::string_view text, const char* line, std::size_t quote) {
-  if (observer == nullptr) {
-    AddText(text);
-  } else {
-    observer->OnText(text, TextPlace{currentLineNumber, line, quote});
-  }
+  observer->OnText(text, TextPlace{currentLineNumber, line, quote});
 }
 
 // How a keyword is compared: exactly as written, or with the text upper-cased (the keyword is
@@ -189,7 +192,7 @@ bool ScanFile(const char* fileName) {
   TextFile file;
   file.Open(fileName, "rt");
   if (!file.IsOpen()) return false;
-  if (observer != nullptr) file.CountLines();
+  if (observer->NeedsLines()) file.CountLines();
   char line[kLineSize];
   // A line without a quote yields nothing, and most lines of a source have none: they are
   // passed over in the read block without being delivered. Delivering each of them to ScanLine
@@ -203,9 +206,9 @@ bool ScanFile(const char* fileName) {
 }
 
 void SetScanObserver(ScanObserver* newObserver) {
-  observer = newObserver;
+  observer = newObserver != nullptr ? newObserver : &cataloguing;
 }
 
-ScanObserver* CurrentScanObserver() {
-  return observer;
+ScanObserver& CurrentScanObserver() {
+  return *observer;
 }

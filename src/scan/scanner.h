@@ -1,5 +1,6 @@
 // The line filter and literal extraction: decides, line by line and literal by literal, which
-// single-quoted literals of a source file are texts meant for people, and hands them to AddText.
+// single-quoted literals of a source file are texts meant for people, and reports them to the
+// scan's observer (for quotex: AddText).
 #pragma once
 
 #include <cstddef>
@@ -13,8 +14,8 @@ bool ScanFile(const char* fileName);
 // Scans one logical line (NUL-terminated) as ScanFile does.
 void ScanLine(const char* line);
 
-// Takes the literal whose opening quote is at line[quote] and offers its text or texts to
-// AddText. Returns the position just after its closing quote, or the end of the line when the
+// Takes the literal whose opening quote is at line[quote] and reports its text or texts to the
+// observer. Returns the position just after its closing quote, or the end of the line when the
 // literal is not closed there.
 std::size_t ExtractLiteral(const char* line, std::size_t quote);
 
@@ -25,20 +26,21 @@ struct TextPlace {
   std::size_t quote;  // where its literal's opening quote stands in `code`
 };
 
-// Told of every text the scan would offer the catalogue, in scan order, with where it stands:
-// for the tools that show translators where a text is used. While an observer is set, the texts
-// go to it instead, and the catalogue is left as it is: the observer keeps what it needs, and
-// leaves out what is not wordlike, as the catalogue does. The line numbers cost a count of the
-// line ends of every file, so they are counted only while an observer is set.
+// What a scan reports: each file it is about to scan and every text it finds there, in scan
+// order. quotex's observer, the one set unless another is, offers each text to the catalogue
+// (AddText), which keeps the wordlike ones once; the tools that show translators where a text is
+// used set one that notes where each stands, and keeps what it needs of them.
 class ScanObserver {
  public:
   virtual ~ScanObserver() = default;
+  // Whether OnText needs the line numbers: they cost a count of the line ends of every file.
+  virtual bool NeedsLines() const { return false; }
   // A file of the search is about to be scanned; `name` as the search found it.
-  virtual void OnFile(const char* name) = 0;
+  virtual void OnFile(const char* /*name*/) {}
   // A text the scan found, wordlike or not.
   virtual void OnText(std::string_view text, const TextPlace& place) = 0;
 };
 
-// Sets the observer of the scans that follow; none (the default) turns it off.
+// Sets the observer of the scans that follow; none sets quotex's back.
 void SetScanObserver(ScanObserver* observer);
-ScanObserver* CurrentScanObserver();
+ScanObserver& CurrentScanObserver();

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "lang/base_files.h"
-#include "platform/platform.h"
 #include "translation/po_file.h"
 
 // Scans every entry the mask matches as quotex does, into the catalogue, passing over
@@ -27,12 +27,20 @@ struct TextUses {
   std::string context;                      // what it is at its first place (DescribeUse)
 };
 
+// Hashes a text however it is held, so that a map keyed by strings is searched with a view.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>()(text);
+  }
+};
+
 struct SourceUses {
   std::vector<std::string> files;  // the sources scanned, as the search found them
   // The texts found, as the CRT file holds them, numbered in the order they first come.
-  std::unordered_map<std::string, std::size_t> numbers;
-  std::vector<TextUses> texts;     // by their number
-  LargeArray<PoReference> places;  // every text's references, one after the other
+  std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> numbers;
+  std::vector<TextUses> texts;      // by their number
+  std::vector<PoReference> places;  // every text's references, one after the other
 };
 
 // Raised by ScanSourceUses when it was told to stop.

@@ -8,11 +8,8 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
-#include <type_traits>
-#include <utility>
 
 // A wildcard search of the current directory: every kind of entry whose name matches the mask
 // without regard to case, one at a time.
@@ -75,43 +72,6 @@ bool SyncDirectoryOf(const char* path);
 bool IsReadOnly(const char* path);
 // Why the last failed call of the C library or of the system failed, in the system's words.
 std::string LastSystemError();
-
-// Memory for a large array that is filled soon after it is made, in large pages where the
-// system gives them: every fresh page costs the program a fault, dear on a virtual machine, and
-// one large page stands for 512 small ones. Raises std::bad_alloc; FreeLargeBlock gives it back.
-void* AllocateLargeBlock(std::size_t bytes);
-void FreeLargeBlock(void* block);
-
-// An array of `size` elements of a trivial type, left uninitialised, in a large block.
-template <class T>
-class LargeArray {
-  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
-
- public:
-  LargeArray() = default;
-  explicit LargeArray(std::size_t size) : size_(size) {
-    if (size > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
-    data_ = static_cast<T*>(AllocateLargeBlock(size * sizeof(T)));
-  }
-  LargeArray(LargeArray&& other) noexcept
-      : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-  LargeArray& operator=(LargeArray&& other) noexcept {
-    std::swap(data_, other.data_);
-    std::swap(size_, other.size_);
-    return *this;
-  }
-  ~LargeArray() {
-    if (data_ != nullptr) FreeLargeBlock(data_);
-  }
-
-  T* data() const { return data_; }
-  std::size_t size() const { return size_; }
-  T& operator[](std::size_t index) const { return data_[index]; }
-
- private:
-  T* data_ = nullptr;
-  std::size_t size_ = 0;
-};
 
 // Work done on a second thread while the caller goes on with other work, each on a processor of
 // its own. Wait() returns once the work is done and raises what the work raised; the destructor

@@ -5,18 +5,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -196,33 +193,18 @@ std::string LastSystemError() {
   return std::strerror(errno != 0 ? errno : EIO);
 }
 
-void* AllocateLargeBlock(std::size_t bytes) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;  // x86's; a hint elsewhere
-  void* block = nullptr;
-  if (bytes < kLargePage) {
-    block = std::malloc(bytes == 0 ? 1 : bytes);
-    if (block == nullptr) throw std::bad_alloc();
-    return block;
-  }
-  if (posix_memalign(&block, kLargePage, bytes) != 0) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(block, bytes, MADV_HUGEPAGE);  // only advice: small pages serve as well, if slower
-#endif
-  return block;
-}
-
-void FreeLargeBlock(void* block) {
-  std::free(block);
-}
-
 struct BackgroundWork::Thread {
   std::thread thread;
 };
 
 BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  // The holder is made before the thread starts: a started thread that could not be held would
+  // end the program (std::terminate) as the failed constructor gave it up.
   try {
-    thread_ = std::make_unique<Thread>(Thread{std::thread([this] { Run(); })});
-  } catch (const std::system_error&) {
+    auto thread = std::make_unique<Thread>();
+    thread->thread = std::thread([this] { Run(); });
+    thread_ = std::move(thread);
+  } catch (const std::exception&) {  // no memory, or no thread to be had
     Run();
   }
 }

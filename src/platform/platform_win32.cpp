@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -152,19 +151,8 @@ bool IsReadOnly(const char* path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// Large pages need a privilege that programs are rarely given: plain memory.
-void* AllocateLargeBlock(std::size_t bytes) {
-  void* block = std::malloc(bytes == 0 ? 1 : bytes);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
-}
-
-void FreeLargeBlock(void* block) {
-  std::free(block);
-}
-
 struct BackgroundWork::Thread {
-  HANDLE handle;
+  HANDLE handle = nullptr;
 
   static unsigned __stdcall Start(void* work) {
     static_cast<BackgroundWork*>(work)->Run();
@@ -173,13 +161,23 @@ struct BackgroundWork::Thread {
 };
 
 BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  // The holder is made before the thread starts: a started thread that could not be held would
+  // be left running on this object, which the failed constructor gives up.
+  std::unique_ptr<Thread> thread;
+  try {
+    thread = std::make_unique<Thread>();
+  } catch (const std::bad_alloc&) {
+    Run();
+    return;
+  }
   // The C library's own thread start, so that its calls are safe on the new thread.
   auto handle = _beginthreadex(nullptr, 0, &Thread::Start, this, 0, nullptr);
   if (handle == 0) {
     Run();
     return;
   }
-  thread_ = std::make_unique<Thread>(Thread{reinterpret_cast<HANDLE>(handle)});
+  thread->handle = reinterpret_cast<HANDLE>(handle);
+  thread_ = std::move(thread);
 }
 
 BackgroundWork::~BackgroundWork() {

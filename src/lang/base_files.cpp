@@ -62,6 +62,7 @@ BaseFiles::BaseFiles(std::string_view base)
       lst(OutputFileName(base, "LST")),
       obs(OutputFileName(base, "OBS")),
       po(OutputFileName(base, "po")),
+      html(OutputFileName(base, "html")),
       journal(OutputFileName(base, "quotex-journal")) {}
 
 std::string BaseNameProblem(std::string_view base) {
@@ -101,13 +102,14 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string OwnFileProblem(const std::string& output, std::string_view base) {
+std::string OwnFileProblem(const std::string& output, std::string_view base,
+                           std::string_view what, std::string_view extension) {
   if (output.empty()) return {};
   const BaseFiles files(base);
   for (const std::string* own : {&files.crt, &files.bas, &files.lst, &files.obs}) {
     if (SameFile(output, *own)) {
       return "'" + output + "' is " + *own + ", one of the files of '" + std::string(base) +
-             "'; name a PO file, such as " + files.po;
+             "'; name " + std::string(what) + ", such as " + OutputFileName(base, extension);
     }
   }
   if (IsOwnWorkFile(output))

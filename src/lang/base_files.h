@@ -17,14 +17,14 @@ bool ReadFileIfPresent(const std::string& name, std::string& bytes);
 std::string ReadExistingFile(const std::string& name);
 
 // The files of one base name: `lang/de` stands for lang/DE.CRT, lang/DE.BAS, lang/DE.LST, the
-// obsolete translations lang/DE.OBS, the PO file export writes by default, lang/DE.po, and the
-// journal of a commit of several of them.
+// obsolete translations lang/DE.OBS, the PO file export writes by default, lang/DE.po, the page
+// preview writes by default, lang/DE.html, and the journal of a commit of several of them.
 struct BaseFiles {
   explicit BaseFiles(std::string_view base);
   // Every file a command may replace.
-  std::vector<std::string> Replaceable() const { return {crt, bas, lst, obs, po}; }
+  std::vector<std::string> Replaceable() const { return {crt, bas, lst, obs, po, html}; }
 
-  std::string crt, bas, lst, obs, po, journal;
+  std::string crt, bas, lst, obs, po, html, journal;
 };
 
 // What is wrong with BASE as a command line gives it, or nothing: it names the files without
@@ -32,8 +32,11 @@ struct BaseFiles {
 std::string BaseNameProblem(std::string_view base);
 
 // What is wrong with writing `output` for a command on `base`, or nothing: it must be none of
-// the base's CRT, BAS, LST and OBS files, nor a file of quotex-lang's own making.
-std::string OwnFileProblem(const std::string& output, std::string_view base);
+// the base's CRT, BAS, LST and OBS files, nor a file of quotex-lang's own making. The message
+// suggests `what` the file should be, with the name the base gives it by default.
+std::string OwnFileProblem(const std::string& output, std::string_view base,
+                           std::string_view what = "a PO file",
+                           std::string_view extension = "po");
 
 // Brings the base's files to a state a command left complete before a command reads them (see
 // RecoverFiles), and says on standard error what it did.
@@ -65,6 +68,16 @@ std::string CurrentTime();
 // sure everything reached the file. Both raise LangError naming `finalName`.
 void OpenOutput(TextFile& file, const std::string& sibling, const std::string& finalName);
 void CloseOutput(TextFile& file, const std::string& finalName);
+
+// The text of each pair as the BAS and LST files show it, given the lines of an old BAS file.
+// It differs from the CRT file's only where quotex wrote a tab for a text's first "<9>" (a "~" in
+// the BAS file), which the CRT file alone cannot tell from a tab of the source; so the old BAS
+// line is taken where it agrees.
+std::vector<std::string> BasTexts(const std::vector<CrtPair>& pairs, std::string_view oldBas);
+// Writes the BAS file `basName` of `pairs` to `staged`, the texts shown as `basTexts` gives
+// them; raises LangError naming it.
+void WriteBas(const std::string& staged, const std::string& basName,
+              const std::vector<CrtPair>& pairs, const std::vector<std::string>& basTexts);
 
 // Writes `pairs` in the CRT layout, starting with `header`, to `staged`, the new file of
 // `finalName`, and closes it. Raises LangError naming `finalName`.

@@ -19,6 +19,7 @@ inline constexpr char kDefaultCharset[] = "cp1252";
 struct CheckRequest {
   std::string base;
   std::string charset = kDefaultCharset;
+  std::string sources;  // the mask of the sources whose windows to measure the texts in; empty: none
 };
 int RunCheck(const CheckRequest& request);
 
@@ -42,3 +43,22 @@ struct ImportRequest {
   bool includeFuzzy = false;
 };
 int RunImport(const ImportRequest& request);
+
+struct PreviewRequest {
+  std::string base;
+  std::string sources;  // the mask of the sources whose windows are drawn
+  std::string output;   // empty: BASE.html
+  std::string charset = kDefaultCharset;
+};
+int RunPreview(const PreviewRequest& request);
+
+// The average lengthening of a pseudo-translation, in per cent.
+inline constexpr int kDefaultExpansion = 40;
+
+struct PseudoRequest {
+  std::string base;
+  std::string pseudo;  // the base name of the files written
+  int expandPercent = kDefaultExpansion;
+  std::string charset = kDefaultCharset;
+};
+int RunPseudo(const PseudoRequest& request);

@@ -12,6 +12,7 @@
 #include "lang/commands.h"
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
+#include "lang/windows.h"
 #include "output/outputs.h"
 #include "platform/platform.h"
 #include "scan/text_file.h"
@@ -95,9 +96,8 @@ std::string BasTextOf(std::string_view crtText, std::string_view oldLine) {
   return text;
 }
 
-// The text of each pair as the BAS file shows it. It differs from the CRT file's only where
-// quotex wrote a tab for a text's first "<9>" (a "~" in the BAS file), which the CRT file alone
-// cannot tell from a tab of the source; so the old BAS line is taken where it agrees.
+}  // namespace
+
 std::vector<std::string> BasTexts(const std::vector<CrtPair>& pairs, std::string_view oldBas) {
   std::vector<std::string> texts;
   for (const CrtPair& pair : pairs) {
@@ -106,12 +106,8 @@ std::vector<std::string> BasTexts(const std::vector<CrtPair>& pairs, std::string
   return texts;
 }
 
-// Writes the BAS file to match the CRT file's pairs.
 void WriteBas(const std::string& staged, const std::string& basName,
-              const std::vector<CrtPair>& pairs) {
-  std::string oldBas;
-  ReadFileIfPresent(basName, oldBas);
-  std::vector<std::string> basTexts = BasTexts(pairs, oldBas);
+              const std::vector<CrtPair>& pairs, const std::vector<std::string>& basTexts) {
   TextFile bas;
   OpenOutput(bas, staged, basName);
   try {
@@ -124,6 +120,8 @@ void WriteBas(const std::string& staged, const std::string& basName,
   CloseOutput(bas, basName);
 }
 
+namespace {
+
 // Writes what the import changed, replacing the files together: the CRT file with its new
 // translations and the BAS file to match, and the obsolete texts.
 void WriteImported(const CrtDocument& crt, const CrtDocument& obsolete, const ImportResult& result,
@@ -135,7 +133,9 @@ void WriteImported(const CrtDocument& crt, const CrtDocument& obsolete, const Im
   if (result.taken > 0) {
     std::vector<CrtPair> pairs = crt.pairs;
     for (std::size_t i = 0; i < pairs.size(); ++i) pairs[i].translation = result.translations[i];
-    WriteBas(set.Stage(files.bas), files.bas, pairs);
+    std::string oldBas;
+    ReadFileIfPresent(files.bas, oldBas);
+    WriteBas(set.Stage(files.bas), files.bas, pairs, BasTexts(pairs, oldBas));
     WritePairs(set.Stage(files.crt), files.crt, pairs, crt.header);
   }
   set.Commit();
@@ -153,11 +153,14 @@ int RunCheck(const CheckRequest& request) {
   const BaseFiles files(request.base);
   RecoverBase(files);
   const std::string& name = files.crt;
-  CheckResult result = CheckCrt(ReadCrt(ReadExistingFile(name)), codePage);
+  CrtDocument crt = ReadCrt(ReadExistingFile(name));
+  CheckResult result = CheckCrt(crt, codePage);
   bool errors = Report(name, result.diagnostics);
+  std::string windows;
+  if (!request.sources.empty()) windows = CheckWindows(request.sources, files, crt, codePage);
   PrintSummary(name + ": " + Counted(result.texts, "text") + ", " +
                std::to_string(result.translated) + " translated (" +
-               Percentage(result.translated, result.texts) + ")");
+               Percentage(result.translated, result.texts) + ")" + windows);
   return errors ? 1 : 0;
 }
 

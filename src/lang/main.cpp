@@ -42,6 +42,8 @@ struct CommandLine {
   ExportRequest exportRequest;
   bool noSuggestions = false;
   ImportRequest import;
+  PreviewRequest preview;
+  PseudoRequest pseudo;
 
   CommandLine() {
     app.set_version_flag("--version", std::string(kProgram) + " " + kQuotexVersion);
@@ -53,6 +55,8 @@ struct CommandLine {
     AddCheck();
     AddExport();
     AddImport();
+    AddPreview();
+    AddPseudo();
   }
 
   void AddUpdate() {
@@ -75,6 +79,11 @@ struct CommandLine {
         ->required()
         ->check(ValidBase);
     AddCharset(*command, check.charset);
+    command
+        ->add_option("--sources", check.sources,
+                     "the source files (a mask, as for update): also warn of translations that "
+                     "do not fit their controls in the windows of these sources")
+        ->check(InCurrentDirectory);
   }
 
   void AddExport() {
@@ -122,6 +131,38 @@ struct CommandLine {
     command->add_flag("--fuzzy", import.includeFuzzy, "also take the entries marked fuzzy");
   }
 
+  void AddPreview() {
+    CLI::App* command = app.add_subcommand(
+        "preview", "Draw the windows of the sources with BASE's translations on one HTML page");
+    command->add_option("BASE", preview.base, "name and path of the files, without extension")
+        ->required()
+        ->check(ValidBase);
+    command
+        ->add_option("--sources", preview.sources,
+                     "the source files whose windows are drawn (a mask, as for update)")
+        ->required()
+        ->check(InCurrentDirectory);
+    command->add_option("-o,--output", preview.output, "the page (default: BASE.html)");
+    AddCharset(*command, preview.charset);
+  }
+
+  void AddPseudo() {
+    CLI::App* command = app.add_subcommand(
+        "pseudo", "Write PSEUDO.CRT, .BAS and .LST with pseudo-translations of BASE's texts");
+    command->add_option("BASE", pseudo.base, "name and path of the files, without extension")
+        ->required()
+        ->check(ValidBase);
+    command->add_option("PSEUDO", pseudo.pseudo, "name and path of the files to write")
+        ->required()
+        ->check(ValidBase);
+    command
+        ->add_option("--expand", pseudo.expandPercent,
+                     "how much longer the texts get on average, in per cent (short ones more)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 400));
+    AddCharset(*command, pseudo.charset);
+  }
+
   static void AddCharset(CLI::App& command, std::string& charset) {
     command
         .add_option("--charset", charset, "the code page of the sources: " + CodePage::KnownNames())
@@ -131,11 +172,16 @@ struct CommandLine {
 
   // What the options of one command say against each other; raises CLI::ValidationError.
   void Validate() const {
-    if (app.get_subcommands().front()->get_name() != "export") return;
-    if (std::string problem = OwnFileProblem(exportRequest.output, exportRequest.base);
-        !problem.empty()) {
-      throw CLI::ValidationError("--output", problem);
+    const std::string& name = app.get_subcommands().front()->get_name();
+    std::string problem;
+    if (name == "export") problem = OwnFileProblem(exportRequest.output, exportRequest.base);
+    if (name == "preview") {
+      problem = OwnFileProblem(preview.output, preview.base, "an HTML file", "html");
     }
+    if (name == "pseudo" && BaseFiles(pseudo.base).crt == BaseFiles(pseudo.pseudo).crt) {
+      problem = "PSEUDO must name other files than BASE, whose translations it would replace";
+    }
+    if (!problem.empty()) throw CLI::ValidationError(name == "pseudo" ? "PSEUDO" : "--output", problem);
   }
 
   int Run() {
@@ -146,6 +192,8 @@ struct CommandLine {
       exportRequest.suggestions = !noSuggestions;
       return RunExport(exportRequest);
     }
+    if (name == "preview") return RunPreview(preview);
+    if (name == "pseudo") return RunPseudo(pseudo);
     return RunImport(import);
   }
 };
@@ -153,7 +201,7 @@ struct CommandLine {
 // Prints a usage error and the help to look at: the command's own when one was given.
 int ReportUsageError(const CommandLine& commandLine, const CLI::ParseError& error, int argc,
                      char** argv) {
-  constexpr char kCommands[] = "(commands: update, check, export, import)";
+  constexpr char kCommands[] = "(commands: update, check, export, import, preview, pseudo)";
   std::string message = error.what();
   std::string help = kProgram;
   if (commandLine.app.get_subcommands().empty() && error.get_name() == "RequiredError") {

@@ -141,6 +141,21 @@ void ScanSources(const std::string& mask, const BaseFiles& files) {
   throw LangError(files.crt, "nothing was written, since not every source could be read");
 }
 
+std::vector<std::string> SourceFiles(const std::string& mask, const BaseFiles& files) {
+  OwnFiles own(files);
+  DirectorySearch search;
+  if (!search.First(mask.c_str())) {
+    throw LangError(mask, "no file in the current directory matches this mask");
+  }
+  std::vector<std::string> names;
+  do {
+    if (!own.Includes(search.OpenName()) && IsScannable(search.OpenName())) {
+      names.emplace_back(search.OpenName());
+    }
+  } while (search.Next());
+  return names;
+}
+
 SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
                           const std::atomic<bool>* stop) {
   UsesCollector collector(stop);

@@ -21,6 +21,11 @@
 // source cannot be read to its end (naming each such source on standard error).
 void ScanSources(const std::string& mask, const BaseFiles& files);
 
+// The files the mask matches that ScanSources would scan, in its order, by the names to open
+// them under: the regular files that are none of quotex-lang's own. Raises LangError when
+// nothing matches the mask.
+std::vector<std::string> SourceFiles(const std::string& mask, const BaseFiles& files);
+
 // Where a text is used in the sources and what it is there.
 struct TextUses {
   std::span<const PoReference> references;  // in scan order, each once (in SourceUses::places)

@@ -135,13 +135,13 @@ void AddTildePieces(std::string_view content, std::size_t tilde, const char* lin
   }
 }
 
+}  // namespace
+
 bool IsScannable(const char* fileName) {
   // Only regular files are read: opening a named pipe or a device could hang the run.
   std::error_code error;
   return std::filesystem::is_regular_file(std::filesystem::path(fileName), error);
 }
-
-}  // namespace
 
 std::size_t ExtractLiteral(const char* line, std::size_t quote) {
   const char* end = line + quote + 1;

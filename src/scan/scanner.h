@@ -11,6 +11,9 @@
 // read error are scanned.
 bool ScanFile(const char* fileName);
 
+// Whether ScanFile reads the entry `fileName` at all: only a regular file is read.
+bool IsScannable(const char* fileName);
+
 // Scans one logical line (NUL-terminated) as ScanFile does.
 void ScanLine(const char* line);
 

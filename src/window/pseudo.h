@@ -1,0 +1,28 @@
+// Pseudo-translations, for testing a program's layouts before any translator starts: each text
+// made longer, its letters accented, and wrapped in markers, keeping what the program needs.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "translation/code_page.h"
+
+class PseudoTranslator {
+ public:
+  // Lengthens texts by `expandPercent` on average over the texts of an application.
+  PseudoTranslator(const CodePage& codePage, int expandPercent);
+
+  // The pseudo-translation of a text as the CRT file holds it: its letters replaced by accented
+  // look-alikes that the code page holds (Save gives Sâvé in cp1252), then wrapped in markers
+  // and lengthened by padding, short texts more than long ones: [Sâvé===]. Kept as they are:
+  // the letter of an accelerator ("&S"), the language's codes (<13,10>), repeat counts and
+  // escapes ("''", "<<", "{{"), pictures (@n10.2, to the next blank), leading blanks, and
+  // trailing ones with a final ':', '...' or '?' (outside the markers). The result holds at
+  // most the 255 characters of a PSTRING, or as many as the text where it holds more.
+  std::string Translate(std::string_view text) const;
+
+ private:
+  std::array<char, 128> lookAlikes_;  // for each ASCII character, what stands for it
+  int expandPercent_;
+};

@@ -113,19 +113,20 @@ int RunPseudo(const PseudoRequest& request) {
   CrtDocument crt = ReadTranslatedFile(from.crt, true);
   std::string existing;
   ReadFileIfPresent(to.crt, existing);
-  if (const CrtPair* foreign = ForeignTranslation(ReadCrt(existing))) {
+  CrtDocument written = ReadCrt(existing);
+  if (const CrtPair* foreign = ForeignTranslation(written)) {
     throw LangError(to.crt, "line " + std::to_string(foreign->translationLine) +
                                 " holds a translation that is no pseudo-translation; nothing was "
                                 "changed (name other files for the pseudo-translations)");
   }
   PseudoTranslator translator(codePage, request.expandPercent);
   std::vector<CrtPair> pairs = crt.pairs;
-  std::size_t left = 0;
+  std::size_t translated = 0;
   for (CrtPair& pair : pairs) {
     // Program matter stays as it is: the program needs it unchanged.
     bool programMatter = !ProgramMatterNote(pair.text).empty();
     pair.translation = programMatter ? std::string() : translator.Translate(pair.text);
-    left += programMatter ? 1 : 0;
+    translated += pair.translation.empty() ? 0 : 1;
   }
   std::string oldBas;
   ReadFileIfPresent(from.bas, oldBas);
@@ -136,7 +137,7 @@ int RunPseudo(const PseudoRequest& request) {
   WritePairs(set.Stage(to.crt), to.crt, pairs, crt.header);
   set.Commit();
   PrintSummary(to.crt + ": " + Counted(pairs.size(), "text") + ", " +
-               std::to_string(pairs.size() - left) + " pseudo-translated, " +
-               std::to_string(left) + " left as program matter");
+               std::to_string(translated) + " pseudo-translated, " +
+               std::to_string(pairs.size() - translated) + " left as they are");
   return 0;
 }

@@ -67,20 +67,26 @@ bool ShownTogether(const Window& window, std::size_t a, std::size_t b) {
          std::equal(first.rbegin(), first.rend(), second.rbegin());
 }
 
-int HeightInUnits(const Control& control, const WindowFit& fit) {
-  if (control.at.height && *control.at.height > 0) return *control.at.height;
-  return (FontMetrics(control.font).Height() * 8 + fit.unitY - 1) / fit.unitY;
+// Each control's height in dialog units: its own, or a line of its font's.
+std::vector<int> Heights(const Window& window, const WindowFit& fit) {
+  std::vector<int> heights;
+  for (const Control& control : window.controls) {
+    heights.push_back(control.at.height && *control.at.height > 0
+                          ? *control.at.height
+                          : (FontMetrics(control.font).Height() * 8 + fit.unitY - 1) / fit.unitY);
+  }
+  return heights;
 }
 
 // The room of a control without a width: up to the nearest control to its right on the same
 // row, else to the window's edge. False where it cannot be told.
-bool RoomToTheRight(const Window& window, std::size_t index, const WindowFit& fit, int& room,
-                    std::string& limit) {
+bool RoomToTheRight(const Window& window, std::size_t index, const std::vector<int>& heights,
+                    int& room, std::string& limit) {
   const Control& control = window.controls[index];
   if (!control.at.x || !control.at.y || control.Has("RIGHT") || control.Has("CENTER")) {
     return false;
   }
-  int top = *control.at.y, bottom = top + HeightInUnits(control, fit);
+  int top = *control.at.y, bottom = top + heights[index];
   const Control* nearest = nullptr;
   for (std::size_t i = 0; i < window.controls.size(); ++i) {
     const Control& other = window.controls[i];
@@ -88,7 +94,7 @@ bool RoomToTheRight(const Window& window, std::size_t index, const WindowFit& fi
         IsOneOf(other.kind, kBackgrounds) || !ShownTogether(window, index, i)) {
       continue;
     }
-    int otherTop = *other.at.y, otherBottom = otherTop + HeightInUnits(other, fit);
+    int otherTop = *other.at.y, otherBottom = otherTop + heights[i];
     if (otherTop < bottom && top < otherBottom && (!nearest || *other.at.x < *nearest->at.x)) {
       nearest = &other;
     }
@@ -185,6 +191,7 @@ WindowFit FitWindow(const Window& window, const Translations& translations,
     }
     fit.texts.push_back(std::move(title));
   }
+  std::vector<int> heights = Heights(window, fit);
   for (std::size_t i = 0; i < window.controls.size(); ++i) {
     const Control& control = window.controls[i];
     if (!control.text) continue;
@@ -196,7 +203,7 @@ WindowFit FitWindow(const Window& window, const Translations& translations,
                  ((control.kind != "GROUP" && control.kind != "OPTION") || control.Has("BOXED"));
     if (sized) room = *control.at.width;
     bool measured = sized || (IsOneOf(control.kind, kGrowingKinds) && !control.at.width &&
-                              RoomToTheRight(window, i, fit, room, shown.limit));
+                              RoomToTheRight(window, i, heights, room, shown.limit));
     // A text quotex-lang does not collect is never translated: only those it does are judged.
     if (measured && IsWordlike(shown.text)) {
       Measure(shown, FontMetrics(control.font), codePage, OwnRoom(control), room, fit);

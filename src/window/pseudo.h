@@ -19,7 +19,8 @@ class PseudoTranslator {
   // the letter of an accelerator ("&S"), the language's codes (<13,10>), repeat counts and
   // escapes ("''", "<<", "{{"), pictures (@n10.2, to the next blank), leading blanks, and
   // trailing ones with a final ':', '...' or '?' (outside the markers). The result holds at
-  // most the 255 characters of a PSTRING, or as many as the text where it holds more.
+  // most the 255 characters of a PSTRING; it is empty, as for a text left untranslated, where
+  // the text with its markers would hold more, or where the text is not well-formed content.
   std::string Translate(std::string_view text) const;
 
  private:

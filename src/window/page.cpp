@@ -37,10 +37,17 @@ svg text { white-space: pre; }
 body.only-problems section.fine, body.only-problems tr.fine { display: none; }
 )";
 
+// The switch; a link to the page ending in #problems turns it on.
 constexpr char kScript[] = R"(
-document.getElementById('only-problems').addEventListener('change', function (event) {
-  document.body.classList.toggle('only-problems', event.target.checked);
-});
+var onlyProblems = document.getElementById('only-problems');
+function showProblems() {
+  document.body.classList.toggle('only-problems', onlyProblems.checked);
+}
+onlyProblems.addEventListener('change', showProblems);
+if (location.hash === '#problems') {
+  onlyProblems.checked = true;
+  showProblems();
+}
 )";
 
 std::string Escaped(std::string_view text) {

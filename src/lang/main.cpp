@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "common/version.h"
 #include "lang/base_files.h"
 #include "lang/commands.h"
 #include "lang/lang_error.h"
+#include "platform/platform.h"
 #include "translation/code_page.h"
 
 namespace {
@@ -178,10 +180,19 @@ struct CommandLine {
     if (name == "preview") {
       problem = OwnFileProblem(preview.output, preview.base, "an HTML file", "html");
     }
-    if (name == "pseudo" && BaseFiles(pseudo.base).crt == BaseFiles(pseudo.pseudo).crt) {
-      problem = "PSEUDO must name other files than BASE, whose translations it would replace";
+    if (name == "pseudo" && SameFiles(pseudo.base, pseudo.pseudo)) {
+      problem = "must name other files than BASE, whose translations it would replace";
     }
-    if (!problem.empty()) throw CLI::ValidationError(name == "pseudo" ? "PSEUDO" : "--output", problem);
+    if (!problem.empty()) {
+      throw CLI::ValidationError(name == "pseudo" ? "PSEUDO" : "--output", problem);
+    }
+  }
+
+  // Whether two base names name the same files.
+  static bool SameFiles(const std::string& base, const std::string& other) {
+    std::string crt = BaseFiles(base).crt, otherCrt = BaseFiles(other).crt;
+    std::optional<FileIdentity> identity = IdentityOf(crt.c_str());
+    return crt == otherCrt || (identity && identity == IdentityOf(otherCrt.c_str()));
   }
 
   int Run() {

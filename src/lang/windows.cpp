@@ -10,6 +10,7 @@
 #include "lang/commands.h"
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
+#include "lang/notes.h"
 #include "lang/sources.h"
 #include "window/fit.h"
 #include "window/page.h"

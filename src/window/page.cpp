@@ -141,7 +141,12 @@ class WindowDrawing {
     for (std::size_t i = 0; i < window_.controls.size(); ++i) {
       const Control& control = window_.controls[i];
       const std::string& kind = control.kind;
-      if (kind == "TAB" || kind == "MENU" || kind == "ITEM" || kind == "MENUBAR") continue;
+      // The menus of the menu bar are drawn in it; their items and submenus beside the window,
+      // with the controls without a position.
+      if (kind == "TAB" || kind == "MENUBAR" || InMenuBar(control) ||
+          (kind == "ITEM" && !control.text)) {
+        continue;
+      }
       Box& box = boxes_[i];
       FontMetrics metrics(control.font);
       int textWidth = DrawnWidth(metrics, Text(i), codePage_);
@@ -171,10 +176,15 @@ class WindowDrawing {
         box.x = width_ + 24;
         box.y = besideY;
         besideY += box.height + 6;
-        besideWidth_ = std::max(besideWidth_, box.width + 24);
+        besideWidth_ = std::max({besideWidth_, box.width + 24, 220});  // and its heading
       }
     }
     pictureHeight_ = std::max(clientTop_ + height_, besideY) + 2;
+  }
+
+  bool InMenuBar(const Control& control) const {
+    return control.kind == "MENU" && control.parent &&
+           window_.controls[*control.parent].kind == "MENUBAR";
   }
 
   // The leaf TABs, each with every TAB around it shown; one page for a window without TABs.
@@ -225,7 +235,7 @@ class WindowDrawing {
     }
     if (besideWidth_ > 0) {
       svg += "<text class=\"unplaced\" x=\"" + std::to_string(width_ + 24) + "\" y=\"" +
-             std::to_string(clientTop_ + 14) + "\">No position in the source:</text>";
+             std::to_string(clientTop_ + 14) + "\">Without a position in the source:</text>";
     }
     // The controls with a problem come last, so that nothing hides a text running past them.
     std::string marked;
@@ -235,15 +245,13 @@ class WindowDrawing {
       std::string drawn;
       if (control.kind == "MENUBAR") {
         drawn = Rect(Box{1, kTitleBar, width_, kMenuBar}, "strip");
-      } else if (control.kind == "MENU" && control.parent &&
-                 window_.controls[*control.parent].kind == "MENUBAR") {
+      } else if (InMenuBar(control)) {
         int textWidth = DrawnWidth(FontMetrics(control.font), Text(i), codePage_);
         drawn = Drawn(i, Box{menuX, kTitleBar, textWidth + 12, kMenuBar}, "", 6);
         menuX += textWidth + 12;
       } else if (control.kind == "SHEET" && Shows(i, page)) {
         drawn = Sheet(i, page);
-      } else if (boxes_[i].width > 0 && Shows(i, page) && control.kind != "TAB" &&
-                 control.kind != "MENU" && control.kind != "ITEM") {
+      } else if (boxes_[i].width > 0 && Shows(i, page)) {
         drawn = DrawControl(i);
       }
       auto shown = shown_.find(i);
@@ -318,7 +326,9 @@ class WindowDrawing {
     const ShownText* shown = found == shown_.end() ? nullptr : found->second;
     const Control& control = window_.controls[i];
     std::string hint = control.Name() + "\n" + window_.file + ":" + std::to_string(control.line);
-    if (unplaced_[i]) hint += "\nno position in the source: drawn beside the window";
+    if (unplaced_[i] && control.kind != "ITEM") {
+      hint += "\nno position in the source: drawn beside the window";
+    }
     if (control.Has("HIDE")) hint += "\nhidden (HIDE) until the program shows it";
     return Labelled(shown, hint, box, control.font, shape, indent, centred);
   }

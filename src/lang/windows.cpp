@@ -12,6 +12,7 @@
 #include "lang/lang_error.h"
 #include "lang/notes.h"
 #include "lang/sources.h"
+#include "platform/platform.h"
 #include "window/fit.h"
 #include "window/page.h"
 #include "window/pseudo.h"

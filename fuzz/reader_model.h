@@ -88,4 +88,91 @@ FUZZ_MODEL inline std::vector<std::string> ModelLogicalLines(std::string_view by
   return logical;
 }
 
+// Wrapped texts joined as the compiler joins them, for lines that hold no limit: a physical line
+// with its literals linked on it ('a' & 'b') made one, where the rest of the line is `line` and
+// `inLiteral` tells whether it starts inside a literal. `wrap` gets where the closing quote of a
+// last literal followed by a line break stands in the result (npos: there is none), and
+// `ampersand` whether its '&' came before the break.
+struct CompiledLine {
+  std::string text;
+  std::size_t wrap = std::string::npos;
+  bool ampersand = false;
+};
+
+inline std::size_t AfterBlanks(std::string_view line, std::size_t at) {
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  return at;
+}
+
+FUZZ_MODEL inline CompiledLine JoinOnLine(std::string_view line, bool inLiteral) {
+  CompiledLine joined;
+  for (std::size_t i = 0; i < line.size();) {
+    char c = line[i];
+    if (!inLiteral && c == '!') {
+      joined.text += line.substr(i);
+      break;
+    }
+    if (c != '\'') {
+      joined.text += c;
+      ++i;
+      continue;
+    }
+    if (!inLiteral || (i + 1 < line.size() && line[i + 1] == '\'')) {
+      joined.text += line.substr(i, inLiteral ? 2 : 1);
+      i += inLiteral ? 2 : 1;
+      inLiteral = true;
+      continue;
+    }
+    std::size_t next = AfterBlanks(line, i + 1);
+    bool ampersand = next < line.size() && line[next] == '&';
+    if (ampersand) next = AfterBlanks(line, next + 1);
+    if (ampersand && next < line.size() && line[next] == '\'') {
+      i = next + 1;
+      continue;
+    }
+    if (next < line.size() && line[next] == '|') {
+      std::size_t after = AfterBlanks(line, next + 1);
+      if (after == line.size() || line[after] == '!') {
+        joined.wrap = joined.text.size();
+        joined.ampersand = ampersand;
+        joined.text += line.substr(i);
+        break;
+      }
+    }
+    joined.text += c;
+    ++i;
+    inLiteral = false;
+  }
+  return joined;
+}
+
+// The logical lines of a file read as the compiler joins wrapped texts, into a buffer of `size`
+// bytes: each line whole, every text joined on, and only then cut to the buffer.
+FUZZ_MODEL inline std::vector<std::string> ModelCompiledLines(std::string_view bytes,
+                                                              std::size_t size) {
+  std::vector<std::string> physical = PhysicalLines(TextModeBytes(bytes), size);
+  std::vector<std::string> logical;
+  for (std::size_t next = 0; next < physical.size();) {
+    CompiledLine line = JoinOnLine(physical[next++], false);
+    while (line.wrap != std::string::npos && next < physical.size()) {
+      std::string_view continued = physical[next];
+      std::size_t quote = AfterBlanks(continued, 0);
+      if (!line.ampersand && quote < continued.size() && continued[quote] == '&') {
+        quote = AfterBlanks(continued, quote + 1);
+      } else if (!line.ampersand) {
+        break;
+      }
+      if (quote == continued.size() || continued[quote] != '\'') break;
+      CompiledLine rest = JoinOnLine(continued.substr(quote + 1), true);
+      line.text.resize(line.wrap);
+      line.wrap = rest.wrap == std::string::npos ? rest.wrap : line.text.size() + rest.wrap;
+      line.ampersand = rest.ampersand;
+      line.text += rest.text;
+      ++next;
+    }
+    logical.push_back(line.text.substr(0, size - 1));
+  }
+  return logical;
+}
+
 }  // namespace fuzz

@@ -1,7 +1,7 @@
 // Fuzzes TextFile::ReadLine, alone or after SkipLinesWithout, against the plain model of what it
 // must deliver. The first byte picks the buffer size (the program's 1000 bytes, or a small one
-// so that short inputs reach the limits) and whether lines without a quote are passed over; the
-// rest is the file.
+// so that short inputs reach the limits), whether lines without a quote are passed over and
+// whether lines are joined as quotex or as the compiler joins them; the rest is the file.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,10 +16,14 @@
 
 namespace {
 
-// The first byte's lowest bit picks the program's buffer or a small one of 2 to 65 bytes; its
-// highest bit makes every ReadLine follow a SkipLinesWithout.
+// The first byte's lowest bit picks the program's buffer or a small one of 2 to 33 bytes; the
+// next-to-highest joins lines as the compiler does; the highest makes every ReadLine follow a
+// SkipLinesWithout.
 std::size_t BufferSize(std::uint8_t selector) {
-  return (selector & 1) != 0 ? 2 + ((selector >> 1) & 63) : kLineSize;
+  return (selector & 1) != 0 ? 2 + ((selector >> 1) & 31) : kLineSize;
+}
+bool JoinsAsCompiled(std::uint8_t selector) {
+  return (selector & 0x40) != 0;
 }
 bool SkipsLinesWithoutQuote(std::uint8_t selector) {
   return (selector & 0x80) != 0;
@@ -38,11 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path source = fuzz::ScratchDirectory::Path() / "SOURCE.CLW";
   fuzz::WriteFile(source, data + 1, size - 1);
 
-  std::vector<std::string> expected = fuzz::ModelLogicalLines(
-      std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), bufferSize);
+  std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  bool asCompiled = JoinsAsCompiled(data[0]);
+  std::vector<std::string> expected = asCompiled ? fuzz::ModelCompiledLines(bytes, bufferSize)
+                                                 : fuzz::ModelLogicalLines(bytes, bufferSize);
   TextFile file;
   file.Open(source.c_str(), "rt");
   FUZZ_CHECK(file.IsOpen());
+  if (asCompiled) file.JoinAsCompiled();
   std::vector<char> line(bufferSize + 1, '\x55');
   // The delivered lines are the model's, less (when skipping) some that hold no quote.
   std::size_t next = 0;

@@ -14,6 +14,9 @@ constexpr std::size_t kMaxBaseNameLength = 103;
 struct RunSettings {
   char outputBaseName[kMaxBaseNameLength + 1] = {};
   bool messagesOnly = false;
+  // quotex-lang's: wrapped texts are read as the compiler joins them (scan/wrapped_text.h), not
+  // only where a line ends in quotex's marker.
+  bool wrappedAsCompiled = false;
 };
 
 extern RunSettings Settings;

@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "common/ascii.h"
+#include "common/settings.h"
 #include "driver/run.h"
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
@@ -125,6 +126,7 @@ class Observing {
 }  // namespace
 
 void ScanSources(const std::string& mask, const BaseFiles& files) {
+  Settings.wrappedAsCompiled = true;
   OwnFiles own(files);
   DirectorySearch search;
   if (!search.First(mask.c_str())) {

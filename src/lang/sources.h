@@ -14,10 +14,11 @@
 #include "lang/base_files.h"
 #include "translation/po_file.h"
 
-// Scans every entry the mask matches as quotex does, into the catalogue, passing over
-// quotex-lang's own files (the base's files and any file of a commit): quotex empties its
-// outputs before it scans, so they hold nothing to find, and the obsolete texts and the PO
-// file's must not come back as found ones. Raises LangError when nothing matches the mask or a
+// Scans every entry the mask matches as quotex does, into the catalogue, but with wrapped texts
+// read as the compiler joins them (scan/wrapped_text.h), passing over quotex-lang's own files
+// (the base's files and any file of a commit): quotex empties its outputs before it scans, so
+// they hold nothing to find, and the obsolete texts and the PO file's must not come back as
+// found ones. Raises LangError when nothing matches the mask or a
 // source cannot be read to its end (naming each such source on standard error).
 void ScanSources(const std::string& mask, const BaseFiles& files);
 

@@ -24,11 +24,12 @@ class Cataloguing : public ScanObserver {
 
 Cataloguing cataloguing;
 ScanObserver* observer = &cataloguing;
-std::size_t currentLineNumber = 0;  // of the logical line being scanned, while lines are counted
+const TextFile* currentFile = nullptr;  // being scanned; its lines are counted when needed
 
 // Reports a text of the literal that opens at line[quote].
 void Offer(std::string_view text, const char* line, std::size_t quote) {
-  observer->OnText(text, TextPlace{currentLineNumber, line, quote});
+  std::size_t number = currentFile != nullptr ? currentFile->LineNumberAt(quote) : 0;
+  observer->OnText(text, TextPlace{number, line, quote});
 }
 
 // How a keyword is compared: exactly as written, or with the text upper-cased (the keyword is
@@ -135,6 +136,15 @@ void AddTildePieces(std::string_view content, std::size_t tilde, const char* lin
   }
 }
 
+// Makes a file the one being scanned, until the scan of it ends however it ends.
+class Scanning {
+ public:
+  explicit Scanning(const TextFile& file) { currentFile = &file; }
+  Scanning(const Scanning&) = delete;
+  Scanning& operator=(const Scanning&) = delete;
+  ~Scanning() { currentFile = nullptr; }
+};
+
 }  // namespace
 
 bool IsScannable(const char* fileName) {
@@ -193,6 +203,8 @@ bool ScanFile(const char* fileName) {
   file.Open(fileName, "rt");
   if (!file.IsOpen()) return false;
   if (observer->NeedsLines()) file.CountLines();
+  if (Settings.wrappedAsCompiled) file.JoinAsCompiled();
+  Scanning scanning(file);
   char line[kLineSize];
   // A line without a quote yields nothing, and most lines of a source have none: they are
   // passed over in the read block without being delivered. Delivering each of them to ScanLine
@@ -200,7 +212,6 @@ bool ScanFile(const char* fileName) {
   for (;;) {
     file.SkipLinesWithout('\'');
     if (!file.ReadLine(line, sizeof line)) return !file.ReadFailed();
-    currentLineNumber = file.LineNumber();
     ScanLine(line);
   }
 }

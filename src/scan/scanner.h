@@ -24,7 +24,9 @@ std::size_t ExtractLiteral(const char* line, std::size_t quote);
 
 // Where a text that the scan found stands.
 struct TextPlace {
-  std::size_t line;   // the physical line (from 1) on which its logical line starts
+  // The physical line (from 1) on which its text starts: where its logical line starts, or,
+  // with lines joined as the compiler joins them, where its literal opens.
+  std::size_t line;
   const char* code;   // the logical line, NUL-terminated
   std::size_t quote;  // where its literal's opening quote stands in `code`
 };

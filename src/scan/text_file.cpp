@@ -7,6 +7,7 @@
 #include "common/ascii.h"
 #include "common/failure.h"
 #include "scan/continuation_join.h"
+#include "scan/wrapped_text.h"
 
 namespace {
 
@@ -58,8 +59,9 @@ void TextFile::Open(const char* name, const char* mode) {
   std::memcpy(name_.get(), name, size);
   writing_ = mode[0] == 'w';
   pos_ = end_ = 0;
-  atEnd_ = readFailed_ = countLines_ = false;
-  lineEnds_ = lineNumber_ = 0;
+  atEnd_ = readFailed_ = countLines_ = asCompiled_ = false;
+  lineEnds_ = lineNumber_ = aheadNumber_ = 0;
+  joinedLines_.clear();
   stream_ = std::fopen(name_.get(), writing_ ? "wb" : "rb");
   if (stream_ == nullptr) return;
   // Reading and writing go through our own block, so the stream needs no buffer of its own.
@@ -165,7 +167,7 @@ std::size_t TextFile::ReadPiece(char* buffer, std::size_t limit) {
 }
 
 void TextFile::SkipLinesWithout(char mark) {
-  if (stream_ == nullptr || writing_) return;
+  if (stream_ == nullptr || writing_ || aheadNumber_ != 0) return;
   for (;;) {
     if (pos_ == end_ && !Refill(0)) return;
     const char* start = block_.get() + pos_;
@@ -189,6 +191,7 @@ bool TextFile::ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& len
 }
 
 bool TextFile::ReadLine(char* buffer, std::size_t size) {
+  if (asCompiled_) return ReadCompiledLine(buffer, size);
   lineNumber_ = lineEnds_ + 1;
   std::size_t length = 0;
   if (!ReadPhysicalLine(buffer, size, length)) return false;
@@ -202,6 +205,37 @@ bool TextFile::ReadLine(char* buffer, std::size_t size) {
     if (continued) nextLength -= kMarkerLength;
     join.Add(next.data(), nextLength);
     if (!continued) break;
+  }
+  buffer[join.Length()] = '\0';
+  return true;
+}
+
+bool TextFile::ReadCompiledLine(char* buffer, std::size_t size) {
+  joinedLines_.clear();
+  std::size_t length = 0;
+  if (aheadNumber_ != 0) {
+    length = std::min(aheadLength_, size - 1);
+    std::memcpy(buffer, ahead_.data(), length);
+    lineNumber_ = aheadNumber_;
+    aheadNumber_ = 0;
+  } else {
+    lineNumber_ = lineEnds_ + 1;
+    if (!ReadPhysicalLine(buffer, size, length)) return false;
+  }
+  WrappedTextJoin join(buffer, length, size - 1);
+  if (join.Wrapped()) {
+    if (ahead_.size() < size) ahead_.resize(size);
+    for (;;) {
+      std::size_t number = lineEnds_ + 1;
+      if (!ReadPhysicalLine(ahead_.data(), size, aheadLength_)) break;
+      std::size_t joined = join.JoinedAt().size();
+      if (!join.Continue(ahead_.data(), aheadLength_)) {
+        aheadNumber_ = number;
+        break;
+      }
+      if (join.JoinedAt().size() > joined) joinedLines_.emplace_back(join.JoinedAt().back(), number);
+      if (!join.Wrapped()) break;
+    }
   }
   buffer[join.Length()] = '\0';
   return true;

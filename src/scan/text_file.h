@@ -1,5 +1,6 @@
 // One open text file with its name: read as logical lines (continued literals joined) or written
-// line by line. The text-mode translation is done here over binary streams, so every platform
+// line by line. Lines are joined as quotex joins them, or, after JoinAsCompiled(), as the
+// compiler joins wrapped texts (scan/wrapped_text.h). The text-mode translation is done here over binary streams, so every platform
 // reads and writes the same bytes: CR LF reads as LF, a lone CR stays, 0x1A ends the file, and
 // every LF written goes out as CR LF.
 #pragma once
@@ -7,6 +8,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class TextFile {
  public:
@@ -23,6 +26,10 @@ class TextFile {
   void Open(const char* name, const char* mode);
   bool IsOpen() const { return stream_ != nullptr; }
   const char* Name() const { return name_.get(); }
+
+  // Reads the lines from now on as the compiler joins wrapped texts, not only where a line ends
+  // exactly in quotex's marker.
+  void JoinAsCompiled() { asCompiled_ = true; }
 
   // Delivers the next logical line, at most size-1 characters, NUL-terminated and without its
   // line end. False at end of file, on a read error, or when the file is not open.
@@ -41,6 +48,16 @@ class TextFile {
   // The number (from 1) of the physical line on which the last logical line delivered started;
   // the pieces of a line cut for its length all keep its number.
   std::size_t LineNumber() const { return lineNumber_; }
+  // The number of the physical line that the character at `offset` of the last logical line
+  // comes from; LineNumber() but where a line joined as the compiler joins it began.
+  std::size_t LineNumberAt(std::size_t offset) const {
+    std::size_t number = lineNumber_;
+    for (const auto& [start, line] : joinedLines_) {
+      if (start > offset) break;
+      number = line;
+    }
+    return number;
+  }
 
   // Writes `text` and a line end; raises Failure "Error writing to file" when that fails.
   void WriteLine(const char* text);
@@ -56,6 +73,8 @@ class TextFile {
   std::size_t ReadPiece(char* buffer, std::size_t limit);
   // Reads the next piece as a line: cut at its LF, measured as a C string.
   bool ReadPhysicalLine(char* buffer, std::size_t size, std::size_t& length);
+  // ReadLine after JoinAsCompiled().
+  bool ReadCompiledLine(char* buffer, std::size_t size);
   // Adds bytes to the write block, writing the block out first when they do not fit; raises
   // Failure "Error writing to file" when writing fails.
   void Put(const char* bytes, std::size_t length);
@@ -79,4 +98,13 @@ class TextFile {
   bool countLines_ = false;
   std::size_t lineEnds_ = 0;  // line feeds passed so far (those skipped only while counting)
   std::size_t lineNumber_ = 0;
+
+  // Joining as the compiler does: a line read to see whether it continued a text, and did not,
+  // waits here to be delivered next.
+  bool asCompiled_ = false;
+  std::vector<char> ahead_;
+  std::size_t aheadLength_ = 0;
+  std::size_t aheadNumber_ = 0;  // its line number; 0: none waits
+  // Where each line joined on begins in the last logical line, and its line number.
+  std::vector<std::pair<std::size_t, std::size_t>> joinedLines_;
 };

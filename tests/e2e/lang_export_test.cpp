@@ -40,7 +40,7 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
   EXPECT_NE(po.find("\"POT-Creation-Date: 1970-01-02 00:00+0000\\n\""), std::string::npos) << po;
   EXPECT_NE(po.find("\"X-Generator: quotex-lang "), std::string::npos);
   for (const char* entry : {
-           "\n#. MESSAGE\n#: Later_Procedures.clw:3 main.clw:1 main.clw:3\nmsgid \"Customers\"\n",
+           "\n#. MESSAGE\n#: Later_Procedures.clw:3 main.clw:1 main.clw:4\nmsgid \"Customers\"\n",
            "\n#. BUTTON, USE(?OK)\n#: main.clw:2\nmsgid \"&OK\"\n",
            "\n#. MESSAGE\n#: main.clw:3\nmsgid \"Do you want to leave?\"\n",
            "\n#. LIST, FORMAT column header, USE(?List)\n#: main.clw:5\nmsgid \"City\"\n",

@@ -142,7 +142,9 @@ void AddOffers(const CrtDocument& document, const std::string& origin, std::vect
 // Offers each entry without a translation the translation of the most similar translated text,
 // marked fuzzy with the text it was made for, as msgmerge does: the base's obsolete texts first,
 // then its translated ones, then those of the other applications, each in its file's order.
-// Returns how many entries got one.
+// A text that the base holds translated in pieces (a wrapped text, which scans before this
+// version collected in pieces) is offered their translations joined instead. Returns how many
+// entries got one.
 std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
                            const BaseFiles& files, const std::vector<std::string>& compendia,
                            const CodePage& codePage) {
@@ -160,12 +162,24 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
   candidates.reserve(offers.size());
   for (std::size_t i = 0; i < offers.size(); ++i) candidates.push_back({offers[i].characters, i});
   SuggestionIndex index(candidates);
+  std::vector<PieceTranslations::Piece> ownPieces;
+  for (const Offer& offer : offers) {
+    if (offer.origin.empty()) ownPieces.push_back({offer.pair->text, offer.pair->translation});
+  }
+  PieceTranslations pieces(ownPieces);
 
   std::size_t suggested = 0;
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
     if (!entry.translation.empty() || text.empty()) continue;
+    if (std::optional<std::string> joined = pieces.Join(text)) {
+      entry.translation = PoDisplay(*joined, codePage);
+      entry.fuzzy = true;
+      entry.comments.push_back("suggested: the translations of the texts it is made of, joined");
+      ++suggested;
+      continue;
+    }
     std::optional<Suggestion> suggestion = index.Find(DecodeNotation(text));
     if (!suggestion) continue;
     const Offer& offer = offers[suggestion->payload];

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "common/ascii.h"
+
 // Ratios are compared exactly, as fractions: with M the common subsequence and S = |a| + |b|,
 // the ratio 2M/S reaches the threshold 4/5 when 5M >= 2S, and M1/S1 beats M2/S2 when
 // M1*S2 > M2*S1. Texts are shorter than 2^28 characters, so the products stay far below 2^64.
@@ -384,4 +386,103 @@ bool SuggestionIndex::Consider(std::uint32_t position, std::string_view query, B
   if (!best.LosesTo(common, total, order)) return false;
   best = Best{{common, total}, order, position};
   return true;
+}
+
+namespace {
+
+// The CRT file writes the first tab of a text as the character and the others as <9>, so a piece
+// and the text it is part of may write the same tab either way.
+std::string TabsAsCodes(std::string_view text) {
+  std::string written;
+  written.reserve(text.size());
+  for (char c : text) {
+    if (c == '\t') {
+      written += "<9>";
+    } else {
+      written += c;
+    }
+  }
+  return written;
+}
+
+}  // namespace
+
+PieceTranslations::PieceTranslations(const std::vector<Piece>& pieces) {
+  for (const Piece& piece : pieces) {
+    if (!piece.text.empty() && !piece.translation.empty()) {
+      sorted_.emplace_back(TabsAsCodes(piece.text), piece.translation);
+    }
+  }
+  std::stable_sort(sorted_.begin(), sorted_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  auto equal = [](const auto& a, const auto& b) { return a.first == b.first; };
+  sorted_.erase(std::unique(sorted_.begin(), sorted_.end(), equal), sorted_.end());
+}
+
+void PieceTranslations::PiecesStarting(std::string_view text,
+                                       std::vector<std::size_t>& found) const {
+  found.clear();
+  // The last piece not after the first `limit` characters of the text either begins the text or
+  // shares fewer characters with it than any piece that lies between; so no piece longer than
+  // what it shares begins the text, and the search goes on below that.
+  for (std::size_t limit = text.size(); limit > 0;) {
+    std::string_view head = text.substr(0, limit);
+    auto after = std::upper_bound(sorted_.begin(), sorted_.end(), head,
+                                  [](std::string_view h, const auto& e) { return h < e.first; });
+    if (after == sorted_.begin()) break;
+    const std::string& piece = std::prev(after)->first;
+    std::size_t common = static_cast<std::size_t>(
+        std::mismatch(piece.begin(), piece.end(), head.begin(), head.end()).first - piece.begin());
+    if (common == piece.size()) {
+      found.push_back(static_cast<std::size_t>(std::prev(after) - sorted_.begin()));
+      --common;
+    }
+    limit = common;
+  }
+  std::reverse(found.begin(), found.end());
+}
+
+std::optional<std::string> PieceTranslations::Join(std::string_view text) const {
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  constexpr std::size_t kNoText = kNone - 1;  // a step over characters without a letter
+  std::string written = TabsAsCodes(text);
+  // How each position of the text is first reached: from where, and over which piece.
+  struct Step {
+    std::size_t from = kNone;
+    std::size_t piece = kNone;
+  };
+  std::vector<Step> reached(written.size() + 1);
+  reached[0].from = 0;
+  std::vector<std::size_t> found;
+  for (std::size_t at = 0; at < written.size(); ++at) {
+    if (reached[at].from == kNone) continue;
+    PiecesStarting(std::string_view(written).substr(at), found);
+    for (std::size_t piece : found) {
+      Step& step = reached[at + sorted_[piece].first.size()];
+      if (step.from == kNone) step = Step{at, piece};
+    }
+    if (reached[at].piece == kNoText) continue;  // two runs without a letter are one
+    for (std::size_t end = at; end < written.size() && !IsAsciiLetter(written[end]);) {
+      Step& step = reached[++end];
+      if (step.from == kNone) step = Step{at, kNoText};
+    }
+  }
+  if (reached.back().from == kNone) return std::nullopt;
+  std::vector<std::size_t> ends;  // of the steps, the last first
+  bool translated = false;
+  for (std::size_t at = written.size(); at > 0; at = reached[at].from) {
+    ends.push_back(at);
+    translated = translated || reached[at].piece != kNoText;
+  }
+  if (ends.size() < 2 || !translated) return std::nullopt;
+  std::string joined;
+  for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
+    const Step& step = reached[*end];
+    if (step.piece == kNoText) {
+      joined.append(written, step.from, *end - step.from);
+    } else {
+      joined += sorted_[step.piece].second;
+    }
+  }
+  return joined;
 }

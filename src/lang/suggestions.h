@@ -1,5 +1,6 @@
-// Suggestions for texts without a translation: the similarity of two texts, and an index of the
-// texts that have one which finds the most similar of them without comparing every pair.
+// Suggestions for texts without a translation: the similarity of two texts, an index of the
+// texts that have one which finds the most similar of them without comparing every pair, and
+// the translations of the pieces a wrapped text was once collected in.
 #pragma once
 
 #include <array>
@@ -74,4 +75,31 @@ class SuggestionIndex {
   std::vector<std::uint64_t> lcsVector_;   // the bit vector of the LCS computation
   std::array<unsigned char, kClasses> queryClasses_{};  // up to 255
   std::size_t queryClassExcess_ = 0;                    // what the 255s leave out
+};
+
+// A wrapped text (literals joined over lines) was collected in pieces before quotex-lang read it
+// as the compiler does, and a CRT file made then may hold the pieces translated. This offers such
+// a text the translations of its pieces, joined in order. Texts are compared as the CRT file
+// holds them (Clarion notation), a tab and <9> alike.
+class PieceTranslations {
+ public:
+  struct Piece {
+    std::string_view text;
+    std::string_view translation;
+  };
+  // The translated texts that may be pieces; of two equal texts, the first one's translation.
+  explicit PieceTranslations(const std::vector<Piece>& pieces);
+
+  // The translations of the pieces `text` is made of, joined: translated texts, one after the
+  // other, and characters without a letter ('<13,10>', ' - '), which no scan collects and which
+  // stay as they are; at least two pieces, one of them translated. None when it is not so made.
+  // ('Save?' is 'Save' and '?': a piece of a wrapped text or not, the joined translations are
+  // what it needs.)
+  std::optional<std::string> Join(std::string_view text) const;
+
+ private:
+  // The pieces that `text` begins with, shortest first.
+  void PiecesStarting(std::string_view text, std::vector<std::size_t>& found) const;
+
+  std::vector<std::pair<std::string, std::string_view>> sorted_;  // text, translation
 };

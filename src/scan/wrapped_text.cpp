@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/ascii.h"
+
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 std::size_t SkipBlanks(const char* line, std::size_t at, std::size_t length) {
-  while (at < length && (line[at] == ' ' || line[at] == '\t')) ++at;
+  while (at < length && IsBlank(line[at])) ++at;
   return at;
 }
 

@@ -172,3 +172,29 @@ TEST(SuggestionsTest, IndexAgreesWithComparingEveryCandidate) {
 }
 
 }  // namespace
+
+TEST(SuggestionsTest, JoinsTheTranslationsOfThePiecesAWrappedTextWasCollectedIn) {
+  const PieceTranslations pieces({{"Go", "Los"},
+                                  {"Go to", "Gehe zu"},
+                                  {"Go to the ", "Gehe zur "},
+                                  {"first page", "ersten Seite"},
+                                  {"Name", "Nom"},
+                                  {"Name", "Second"},
+                                  {"Tab\tA", "T<9>A"},
+                                  {"Untranslated", ""}});
+  const struct {
+    const char* text;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"Go to the first page", "Gehe zur ersten Seite"},
+      {"<13,10>Go to the first page...", "<13,10>Gehe zur ersten Seite..."},
+      {"Name: Name", "Nom: Nom"},
+      {"Tab<9>AName", "T<9>ANom"},
+      {"Go to the first pages", std::nullopt},  // a letter of no piece
+      {"Name:", "Nom:"},
+      {"Name", std::nullopt},  // one piece is no wrapped text
+      {"<13,10>", std::nullopt},
+      {"Name Untranslated", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(pieces.Join(c.text), c.expected) << c.text;
+}

@@ -5,7 +5,8 @@
 // NUL; the catalogue, with and without messages-only mode, is the one the plain models of the
 // reader and the scanner make; and the three outputs are byte for byte the ones the plain model
 // of the writer makes of it; an observed scan hands its observer the same texts, with lines that
-// never go back. The first line of the input also goes to ScanLine whole, however long it is.
+// never go back, and so does one that reads wrapped texts as the compiler does, the texts the
+// models make then. The first line of the input also goes to ScanLine whole, however long it is.
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -88,8 +89,9 @@ class Recorder : public ScanObserver {
   std::size_t lastLine_ = 0;
 };
 
-std::vector<std::string> ScanObserved(const std::filesystem::path& source) {
+std::vector<std::string> ScanObserved(const std::filesystem::path& source, bool asCompiled) {
   ResetCatalogue(false);
+  Settings.wrappedAsCompiled = asCompiled;
   Recorder recorder;
   SetScanObserver(&recorder);
   bool read = ScanFile(source.c_str());
@@ -124,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(texts == fuzz::ModelScan(bytes, false, kLineSize));
 
   CheckOutputs(texts);
-  FUZZ_CHECK(ScanObserved(source) == texts);
+  FUZZ_CHECK(ScanObserved(source, false) == texts);
+  FUZZ_CHECK(ScanObserved(source, true) == fuzz::ModelScan(bytes, false, kLineSize, true));
   CheckScanLine(bytes);
   return 0;
 }

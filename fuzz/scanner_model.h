@@ -96,11 +96,14 @@ FUZZ_MODEL inline std::vector<std::string> Catalogue(const std::vector<std::stri
   return texts;
 }
 
-// The catalogue that scanning a whole file makes.
+// The catalogue that scanning a whole file makes, its lines joined as quotex joins them or as
+// the compiler does.
 FUZZ_MODEL inline std::vector<std::string> ModelScan(std::string_view bytes, bool messagesOnly,
-                                                     std::size_t bufferSize) {
+                                                     std::size_t bufferSize,
+                                                     bool asCompiled = false) {
   std::vector<std::string> offered;
-  for (const std::string& line : ModelLogicalLines(bytes, bufferSize)) {
+  for (const std::string& line : asCompiled ? ModelCompiledLines(bytes, bufferSize)
+                                            : ModelLogicalLines(bytes, bufferSize)) {
     OfferLine(line, messagesOnly, offered);
   }
   return Catalogue(offered);

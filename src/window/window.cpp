@@ -313,6 +313,7 @@ bool ReadWindows(const std::string& file, std::vector<Window>& windows) {
   source.Open(file.c_str(), "rt");
   if (!source.IsOpen()) return false;
   source.CountLines();
+  source.JoinAsCompiled();  // a control's text as the CRT file holds it, wrapped or not
   WindowReader reader(file);
   char line[kLineSize];
   while (source.ReadLine(line, sizeof line)) reader.AddLine(line, source.LineNumber());

@@ -56,12 +56,10 @@ void WriteLines(const std::string& staged, const std::string& finalName,
   CloseOutput(file, finalName);
 }
 
-// A pseudo-translation starts, after its leading blanks, with its opening marker. Another
-// translation is a translator's work, which pseudo never writes over.
+// The first translation of `crt` that is a translator's work, which pseudo never writes over.
 const CrtPair* ForeignTranslation(const CrtDocument& crt) {
   for (const CrtPair& pair : crt.pairs) {
-    std::size_t start = pair.translation.find_first_not_of(' ');
-    if (start != std::string::npos && pair.translation[start] != '[') return &pair;
+    if (!PseudoTranslator::IsPseudoTranslation(pair.translation)) return &pair;
   }
   return nullptr;
 }

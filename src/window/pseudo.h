@@ -23,6 +23,10 @@ class PseudoTranslator {
   // the text with its markers would hold more, or where the text is not well-formed content.
   std::string Translate(std::string_view text) const;
 
+  // Whether a translation that is not empty may be one Translate made: after its leading blanks,
+  // it starts with the opening marker. Any other is a translator's work.
+  static bool IsPseudoTranslation(std::string_view translation);
+
  private:
   std::array<char, 128> lookAlikes_;  // for each ASCII character, what stands for it
   int expandPercent_;

@@ -33,6 +33,7 @@ TEST(PseudoTest, KeepsWhatTheProgramNeeds) {
     CrtDocument crt = ReadCrt("L GROUP\nItems USHORT(1)\n PSTRING('" + text + "')\n PSTRING('" +
                               translation + "')\n END\n");
     EXPECT_TRUE(CheckCrt(crt, cp1252).diagnostics.empty()) << text;
+    EXPECT_TRUE(PseudoTranslator::IsPseudoTranslation(translation)) << text;
   }
 }
 

@@ -133,6 +133,33 @@ TEST_F(ScannerTest, ScanFileCollectsInOrderOfFirstAppearance) {
             (Texts{"Main Window", "&OK", "Cancel", "Please wait while the file is copied."}));
 }
 
+// A text wrapped as the compiler joins it is taken as a text joined in quotex's own form is:
+// the attribute, tilde and letter rules apply to it whole, and messages-only mode looks at the
+// line it starts on.
+TEST_F(ScannerTest, TakesAWrappedTextAsAnyText) {
+  ScopedTempDir dir;
+  WriteBytes(dir / "a.clw",
+             "  MESSAGE('Save the ' & |\r\n"
+             "          'changes?', 'Ti' & |\r\n"
+             "          'tle')\r\n"
+             "  X = 'not a ' &|\r\n"
+             "      'message'\r\n"
+             "  LIST,FORMAT('20L~Na' & |\r\n"
+             "              'me~@s20@'),USE(?L)\r\n"
+             "  BUTTON('~Hid' &|\r\n"
+             "    'den'),ICON('x.i' & |\r\n"
+             "    'co'),TIP('Not this')\r\n");
+  for (bool messagesOnly : {false, true}) {
+    ResetRunState();
+    Settings.messagesOnly = messagesOnly;
+    Settings.wrappedAsCompiled = true;
+    EXPECT_TRUE(ScanFile((dir / "a.clw").c_str()));
+    Texts expected{"Save the changes?", "Title"};
+    if (!messagesOnly) expected.insert(expected.end(), {"not a message", "Name"});
+    EXPECT_EQ(CatalogueTexts(), expected);
+  }
+}
+
 TEST_F(ScannerTest, NulEndsTheLineText) {
   ScopedTempDir dir;
   static const char kSource[] = "  x = 'Hello\0 World' & 'More Text'\n  y = 'Next'\n";

@@ -25,6 +25,22 @@ std::string ProjectName(std::string_view base) {
   return name;
 }
 
+std::string LanguageOfBase(std::string_view base) {
+  std::string name(base.substr(DirectoryPartLength(std::string(base).c_str())));
+  std::size_t underscore = std::min(name.find('_'), name.size());
+  bool code = underscore == name.size()
+                  ? name.size() == 2
+                  : (underscore == 2 || underscore == 3) && name.size() == underscore + 3;
+  for (std::size_t i = 0; i < name.size() && code; ++i) {
+    if (i == underscore) continue;
+    code = IsAsciiLetter(name[i]);
+    // The language in lower case, the region in upper case.
+    char upper = UpperAscii(name[i]);
+    name[i] = i > underscore ? upper : static_cast<char>(upper - 'A' + 'a');
+  }
+  return code ? name : std::string();
+}
+
 namespace {
 
 [[noreturn]] void FailToRead(const std::string& name, int error) {

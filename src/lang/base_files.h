@@ -86,3 +86,9 @@ void WritePairs(const std::string& staged, const std::string& finalName,
 
 // The base name's file part, upper-cased: the name of the project its texts belong to.
 std::string ProjectName(std::string_view base);
+
+// The language the base name's file part names when it is a language code as translators' tools
+// write one (two letters, or two or three letters, '_' and a region of two: de, pt_BR), in their
+// letter case ("DE" gives "de", "PT_br" "pt_BR"); else nothing. Three letters alone are more
+// often an application's name than a language.
+std::string LanguageOfBase(std::string_view base);

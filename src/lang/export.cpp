@@ -106,7 +106,8 @@ void RefuseToLoseTranslations(const std::string& poName, const PoDocument& old,
 
 // Tells each entry where its text is used and what it is there, or that the sources no longer
 // use it; and notes a text that looks like program matter.
-void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses& uses) {
+void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses& uses,
+             const CodePage& codePage) {
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
@@ -115,7 +116,7 @@ void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses
       entry.comments.push_back("not found in the sources");
     } else {
       const TextUses& each = uses.texts[found->second];
-      if (!each.context.empty()) entry.comments.push_back(each.context);
+      if (!each.context.empty()) entry.comments.push_back(codePage.ToUtf8(each.context));
       entry.references = each.references;
     }
     if (std::string note = ProgramMatterNote(text); !note.empty()) {
@@ -187,7 +188,9 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
     entry.fuzzy = true;
     std::string previous = PoDisplay(offer.pair->text, codePage);
     if (previous != entry.id) entry.previousId = std::move(previous);
-    if (!offer.origin.empty()) entry.comments.push_back("suggested by " + offer.origin);
+    if (!offer.origin.empty()) {
+      entry.comments.push_back("suggested by " + PoName(offer.origin, codePage));
+    }
     ++suggested;
   }
   return suggested;
@@ -254,14 +257,18 @@ int RunExport(const ExportRequest& request) {
   if (Report(files.crt, exported.diagnostics)) return 1;
   if (scanError) std::rethrow_exception(scanError);
 
-  header.projectName = ProjectName(request.base);
+  header.projectName = PoName(ProjectName(request.base), codePage);
   header.revisionDate = ModificationTime(files.crt);
-  if (!request.language.empty()) header.language = request.language;
+  header.language =
+      PoName(request.language.empty() ? LanguageOfBase(request.base) : request.language, codePage);
+  if (header.language->empty()) header.language.reset();
   header.generator = request.generator;
   header.codePage = codePage.Name();
   if (!request.sources.empty()) {
-    AddUses(exported, crt, uses);
-    header.referenceFiles = std::move(uses.files);
+    AddUses(exported, crt, uses, codePage);
+    for (const std::string& file : uses.files) {
+      header.referenceFiles.push_back(PoName(file, codePage));
+    }
   }
   std::size_t suggested = 0;
   if (request.suggestions) {

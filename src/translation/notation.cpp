@@ -237,7 +237,7 @@ std::string EncodeNotation(std::string_view characters) {
 }
 
 bool IsShownAsCode(char c) {
-  return (IsControlCharacter(c) && c != '\t' && c != '\n' && c != '\r') || c == '\\';
+  return (IsControlCharacter(c) && c != '\t' && c != '\n') || c == '\\';
 }
 
 std::string ToDisplayForm(std::string_view characters) {

@@ -18,10 +18,11 @@ std::string DecodeNotation(std::string_view content);
 // unchanged. DecodeNotation gives `characters` back.
 std::string EncodeNotation(std::string_view characters);
 
-// How characters are shown to translators, where a file may hold no control character but tab,
-// line feed and carriage return and tools may garble a backslash: the characters themselves,
-// except that the other control characters and '\' are shown as codes (<7>, <27,91>, <92>), as
-// is a '<' right before one of them, and a '<' that the characters after it would make read as
+// How characters are shown to translators, where a file may hold no control character but tab
+// and line feed (gettext's tools warn about every carriage return) and tools may garble a
+// backslash: the characters themselves, except that the other control characters and '\' are
+// shown as codes (<7>, <13>, <27,91>, <92>; <13,10> shows as "<13>" and a line feed), as is a
+// '<' right before one of them, and a '<' that the characters after it would make read as
 // a code group is doubled ("<65>" shows as "<<65>"; "a << b" and "<new>" stay as they are).
 // Works on single bytes and on UTF-8 alike, since it changes only ASCII characters.
 std::string ToDisplayForm(std::string_view characters);

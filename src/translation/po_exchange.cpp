@@ -177,6 +177,11 @@ std::string PoDisplay(std::string_view content, const CodePage& codePage) {
   return Displayed(content, codePage);
 }
 
+std::string PoName(std::string_view name, const CodePage& codePage) {
+  if (FindInvalidUtf8(name) == std::string_view::npos) return std::string(name);
+  return codePage.ToUtf8(name);
+}
+
 ExportedEntries ExportEntries(const CrtDocument& crt, const CodePage& codePage) {
   ExportedEntries result;
   result.diagnostics = crt.structureErrors;
@@ -258,6 +263,10 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       look(&ImportTarget::WithKey, entry.id);
       std::string shown = ToDisplayForm(entry.id);
       if (older && shown != entry.id) look(&ImportTarget::WithKey, shown);
+      // Earlier exports showed a carriage return as itself.
+      if (entry.id.find('\r') != std::string::npos) {
+        look(&ImportTarget::WithKey, ToDisplayForm(FromDisplayForm(entry.id)));
+      }
     }
 
     if (target == &current) {

@@ -2,8 +2,8 @@
 // of the pairs and the import of translations back, all as pure functions of the documents.
 //
 // A PO file holds the texts as translators read them (ToDisplayForm of the characters, in
-// UTF-8), so that it holds no control character but tab, line feed and carriage return and
-// survives the tools translators use. Entries are told apart by msgid alone, since XLIFF and CSV
+// UTF-8), so that it holds no control character but tab and line feed and survives the tools
+// translators use. Entries are told apart by msgid alone, since XLIFF and CSV
 // conversions drop msgctxt.
 #pragma once
 
@@ -34,6 +34,12 @@ std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage)
 // A text or translation of the CRT file as a PO file shows it: the display form of the
 // characters it stands for, in UTF-8.
 std::string PoDisplay(std::string_view content, const CodePage& codePage);
+
+// A name for a PO file (a file name, a path, a word of the command line) in UTF-8: as it stands
+// where it is valid UTF-8, as names are on Linux; else its bytes converted from the code page like
+// the texts, as a Windows name is in the system's code page, a byte the code page leaves
+// undefined included.
+std::string PoName(std::string_view name, const CodePage& codePage);
 
 struct ExportedEntries {
   std::vector<PoEntry> entries;         // one per text, in the order of first appearance

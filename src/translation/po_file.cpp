@@ -87,6 +87,16 @@ std::string HeaderField(std::string_view name, std::string_view value) {
   return field + "\n";
 }
 
+// A file name as a "#:" reference gives it: a control character as a blank, and a name that
+// holds a blank between U+2068 and U+2069 (first strong isolate, pop directional isolate), as
+// gettext writes it since 0.22, so that tools that split references at blanks find one name.
+std::string ReferenceName(std::string_view name) {
+  std::string shown;
+  for (char c : name) shown += IsControlCharacter(c) ? ' ' : c;
+  if (shown.find(' ') == std::string::npos) return shown;
+  return "\xE2\x81\xA8" + shown + "\xE2\x81\xA9";
+}
+
 // "#: " lines holding the references, FILE:LINE each, a line cut before it would pass 79
 // columns as gettext's tools cut it. A large source tree has millions of references: they are
 // written straight into room made for the longest each can be, not appended piece by piece.
@@ -514,9 +524,10 @@ void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,
   if (!header.generator.empty()) fields += HeaderField("X-Generator", header.generator);
   if (!header.codePage.empty()) fields += HeaderField(kCodePageField, header.codePage);
   constexpr std::size_t kPiece = 1 << 16;
+  std::vector<std::string> files;
   std::size_t longestFile = 1;  // "?" stands for a file the list does not have
   for (const std::string& file : header.referenceFiles) {
-    longestFile = std::max(longestFile, file.size());
+    longestFile = std::max(longestFile, files.emplace_back(ReferenceName(file)).size());
   }
   std::string out;
   out.reserve(2 * kPiece);
@@ -524,7 +535,7 @@ void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,
   AppendString(out, "msgstr", fields);
   for (const PoEntry& entry : entries) {
     out += '\n';
-    AppendEntry(out, entry, header.referenceFiles, longestFile);
+    AppendEntry(out, entry, files, longestFile);
     if (out.size() >= kPiece) {
       write(out);
       out.clear();

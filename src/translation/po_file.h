@@ -68,15 +68,17 @@ struct PoHeader {
   std::optional<std::string> language;
   std::string generator;  // X-Generator; left out when empty
   std::string codePage;   // the kCodePageField, last; left out when empty
-  // Not a field: the files the entries' references name, by number.
+  // Not a field: the files the entries' references name, by number, in UTF-8. A name holding a
+  // blank is written between U+2068 and U+2069, as gettext writes it.
   std::vector<std::string> referenceFiles;
 };
 
 // A UTF-8 PO file with LF line ends: the header entry, then one entry per element, separated by
 // blank lines; an entry's comments, references, flag and previous msgid come first, in that
-// order, as gettext's tools write them. Strings are escaped as gettext does; a string with a line
-// feed before its end is written one line per piece. The same input gives the same bytes. Header
-// values are one line each: a control character in them becomes a blank.
+// order, as gettext's tools write them. Every string given, comments and header values included,
+// must be UTF-8. Strings are escaped as gettext does; a string with a line feed before its end is
+// written one line per piece. The same input gives the same bytes. Header values are one line
+// each: a control character in them becomes a blank.
 std::string WritePo(const PoHeader& header, const std::vector<PoEntry>& entries);
 // The same, handed to `write` piece by piece, so that a large file is never held whole.
 void WritePo(const PoHeader& header, const std::vector<PoEntry>& entries,

@@ -104,7 +104,7 @@ TEST_F(LangTest, ExportWritesAPoFileTranslatorsToolsRead) {
   EXPECT_NE(po.find("\"Language: de\\n\"\n"), std::string::npos) << po;
   EXPECT_NE(po.find("\n\nmsgid \"Caf\xc3\xa9\"\nmsgstr \"Caf\xc3\xa9\"\n"), std::string::npos);
   EXPECT_NE(po.find("\n\nmsgid \"It's <new>\"\nmsgstr \"\"\n"), std::string::npos);
-  EXPECT_NE(po.find("\n\nmsgid \"\"\n\"Line\\r\\n\"\n\"Two\"\nmsgstr \"\"\n\"Zeile\\r\\n\"\n"
+  EXPECT_NE(po.find("\n\nmsgid \"\"\n\"Line<13>\\n\"\n\"Two\"\nmsgstr \"\"\n\"Zeile<13>\\n\"\n"
                     "\"Zwei\"\n"),
             std::string::npos);
   EXPECT_NE(po.find("\n\nmsgid \"Line<0Dh,0Ah>Two\"\nmsgstr \"\"\n"), std::string::npos);

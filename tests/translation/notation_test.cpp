@@ -123,7 +123,7 @@ TEST(NotationTest, ShowsCharactersForTranslatorsAndReadsThemBack) {
     std::string content, shown, readAs = "=";
   } cases[] = {
       {"It''s <13,10>done<9> <7>a<8,12><27>[m<127> <0>",
-       "It's \r\ndone\t <7>a<8,12,27>[m<127> <0>"},
+       "It's <13>\ndone\t <7>a<8,12,27>[m<127> <0>"},
       {"<<0> <<65> <<0Dh,10> a <<<< b <<new> << <<<<65>",
        "<<0> <<65> <<0Dh,10> a << b <new> < <<<65>"},
       {"<<<7> C:\\Temp <<12<7> <1,81H>\x81-{3}", "<60,7> C:<92>Temp <12<7> <1>\x81\x81---"},

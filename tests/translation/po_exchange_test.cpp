@@ -74,7 +74,18 @@ TEST(PoExchangeTest, KeysEveryTextOnceAndStablyWhenTextsRepeat) {
   for (const PoKey& key : BuildPoKeys(ReadCrt(Crt(texts)), Cp1252())) {
     keys += (key.context ? "[" + *key.context + "]" : "") + key.id + "|";
   }
-  EXPECT_EQ(keys, "a\r|a<0Dh>|a\r|b<7>|b<7> #2|[]|\xC3\xA9\xEF\x9E\x81<<13><92>|");
+  EXPECT_EQ(keys, "a<13>|a<0Dh>|a<13>|b<7>|b<7> #2|[]|\xC3\xA9\xEF\x9E\x81<<13><92>|");
+}
+
+// A name valid in UTF-8 stays as it is; any other is read in the code page, every byte of it.
+TEST(PoExchangeTest, WritesEveryNameInUtf8) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Voorr Pln 001.clw", "Voorr Pln 001.clw"},
+      {"Padr\xF3n.clw", "Padr\xC3\xB3n.clw"},
+      {"Padr\xC3\xB3n.clw", "Padr\xC3\xB3n.clw"},
+      {"\x81\xC3.clw", "\xEF\x9E\x81\xC3\x83.clw"},
+  };
+  for (const auto& [name, written] : cases) EXPECT_EQ(PoName(name, Cp1252()), written) << name;
 }
 
 TEST(PoExchangeTest, ExportsOneEntryPerText) {
@@ -90,7 +101,7 @@ TEST(PoExchangeTest, ExportsOneEntryPerText) {
             "msgstr \"&Ja\"\n"
             "\n"
             "msgid \"\"\n"
-            "\"Line\\r\\n\"\n"
+            "\"Line<13>\\n\"\n"
             "\"Next\"\n"
             "msgstr \"\"\n"
             "\n"

@@ -194,6 +194,9 @@ TEST(PoExchangeTest, ImportsWhatAnOlderExportWrote) {
                                "msgctxt \"a<0Dh>\"\nmsgid \"a\\r\"\nmsgstr \"B\"\n\n"
                                "msgid \"b\\a\"\nmsgstr \"C\\a\"\n");
   EXPECT_EQ(result.translations, (std::vector<std::string>{"A", "B", "C<7>"}));
+  // Those that recorded the code page showed a carriage return as itself.
+  result = Import(crt, std::string(kHeader) + "msgid \"a\\r\"\nmsgstr \"A\\r\"\n");
+  EXPECT_EQ(result.translations, (std::vector<std::string>{"A<13>", "", ""}));
 }
 
 TEST(PoExchangeTest, ImportReportsTheProblemsOfThePoFile) {

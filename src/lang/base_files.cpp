@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_map>
+#include <vector>
 
 #include "common/ascii.h"
 #include "common/failure.h"
@@ -157,11 +159,50 @@ void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic) {
   std::fprintf(stderr, "%s\n", FormatDiagnostic(file, diagnostic).c_str());
 }
 
-bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics) {
+namespace {
+
+// What a diagnostic says without what differs from one line to the next: its numbers and the
+// pieces it quotes.
+std::string KindOf(const Diagnostic& diagnostic) {
+  std::string kind(1, diagnostic.severity == Severity::kError ? 'e' : 'w');
+  bool quoted = false;
+  for (char c : diagnostic.message) {
+    if (c == '\'') quoted = !quoted;
+    if (c == '\'' || (!quoted && !IsAsciiDigit(c))) kind += c;
+  }
+  return kind;
+}
+
+}  // namespace
+
+bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics, bool everyOne) {
+  // A file from another application may give the same warning for each of a million entries:
+  // a few of each kind are shown, and the rest counted.
+  constexpr std::size_t kShownOfAKind = 5;
+  struct Kind {
+    const Diagnostic* first;
+    std::size_t count = 0;
+  };
+  std::unordered_map<std::string, Kind> kinds;
+  std::vector<const Kind*> order;
   bool error = false;
   for (const Diagnostic& diagnostic : diagnostics) {
-    PrintDiagnostic(file, diagnostic);
     error = error || diagnostic.severity == Severity::kError;
+    Kind* kind = nullptr;
+    if (!everyOne) {
+      auto [found, isNew] = kinds.try_emplace(KindOf(diagnostic), Kind{&diagnostic});
+      kind = &found->second;
+      if (isNew) order.push_back(kind);
+    }
+    if (kind == nullptr || ++kind->count <= kShownOfAKind) PrintDiagnostic(file, diagnostic);
+  }
+  for (const Kind* kind : order) {
+    if (kind->count <= kShownOfAKind) continue;
+    bool isError = kind->first->severity == Severity::kError;
+    PrintDiagnostic(
+        file, {0, kind->first->severity,
+               Counted(kind->count - kShownOfAKind, isError ? "more error" : "more warning") +
+                   " like the one on line " + std::to_string(kind->first->line) + ", not shown"});
   }
   return error;
 }

@@ -49,8 +49,11 @@ CrtDocument ReadTranslatedFile(const std::string& name, bool required = false);
 
 // Prints a diagnostic about a line of `file` on standard error.
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic);
-// Prints the diagnostics about `file`; true when one of them is an error.
-bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics);
+// Prints the diagnostics about `file`, unless `everyOne` only the first few of each kind (the
+// same message but for its numbers and quoted pieces) and then how many more there are; true
+// when one of them is an error.
+bool Report(std::string_view file, const std::vector<Diagnostic>& diagnostics,
+            bool everyOne = false);
 
 // The code page `name` names (a name the command line has checked); raises LangError where this
 // system lacks it.

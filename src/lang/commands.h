@@ -41,6 +41,7 @@ struct ImportRequest {
   std::string base;
   std::string charset;  // empty: the one the PO file records, else kDefaultCharset
   bool includeFuzzy = false;
+  bool takeUnmatched = false;  // even when most translations match no text
 };
 int RunImport(const ImportRequest& request);
 

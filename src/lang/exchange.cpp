@@ -155,7 +155,7 @@ int RunCheck(const CheckRequest& request) {
   const std::string& name = files.crt;
   CrtDocument crt = ReadCrt(ReadExistingFile(name));
   CheckResult result = CheckCrt(crt, codePage);
-  bool errors = Report(name, result.diagnostics);
+  bool errors = Report(name, result.diagnostics, true);
   std::string windows;
   if (!request.sources.empty()) windows = CheckWindows(request.sources, files, crt, codePage);
   PrintSummary(name + ": " + Counted(result.texts, "text") + ", " +
@@ -172,7 +172,8 @@ int RunImport(const ImportRequest& request) {
   CrtDocument crt = ReadTranslatedFile(files.crt, true);
   CrtDocument obsolete = ReadTranslatedFile(files.obs);
   ImportResult result =
-      ImportPo(crt, obsolete, po, codePage, {request.includeFuzzy, files.crt, files.obs});
+      ImportPo(crt, obsolete, po, codePage,
+               {request.includeFuzzy, request.takeUnmatched, files.crt, files.obs});
   if (Report(request.poFile, result.diagnostics)) return 1;
   if (result.taken > 0 || result.obsoleteChanged) WriteImported(crt, obsolete, result, files);
   PrintSummary(files.crt + ": " + Counted(result.taken, "translation") + " taken, " +

@@ -131,6 +131,9 @@ struct CommandLine {
                          kDefaultCharset + "; it must not name another)")
         ->check(KnownCodePage);
     command->add_flag("--fuzzy", import.includeFuzzy, "also take the entries marked fuzzy");
+    command->add_flag("--take-unmatched", import.takeUnmatched,
+                      "take the file even when most of its translations match no text of BASE "
+                      "(as a file of another application does), keeping them in BASE.OBS");
   }
 
   void AddPreview() {

@@ -11,33 +11,20 @@
 
 namespace {
 
-class Checker {
+// What check says of a translation against its text, both as the characters they stand for.
+class TranslationComparison {
  public:
-  explicit Checker(std::vector<Diagnostic>& diagnostics) : diagnostics_(diagnostics) {}
+  explicit TranslationComparison(std::vector<std::string>& warnings) : warnings_(warnings) {}
 
-  void CheckTranslation(const CrtPair& pair) {
-    if (pair.translation.empty()) return;
-    line_ = pair.translationLine;
-    if (std::optional<NotationProblem> problem = FindNotationProblem(pair.translation)) {
-      diagnostics_.push_back({line_, Severity::kError, "translation: " + problem->message,
-                              pair.translationColumn + problem->offset});
-    }
-    std::string text = DecodeNotation(pair.text);
-    std::string translation = DecodeNotation(pair.translation);
+  void Compare(std::string_view text, std::string_view translation) {
     CompareAccelerators(text, translation);
     CompareControlCharacters(text, translation);
     CompareBlanks(text, translation);
     CompareEndings(text, translation);
-    if (translation.size() > kMaxPstringLength) {
-      Warning("translation is " + std::to_string(translation.size()) +
-              " characters long; a PSTRING holds at most 255");
-    }
   }
 
  private:
-  void Warning(std::string message) {
-    diagnostics_.push_back({line_, Severity::kWarning, std::move(message)});
-  }
+  void Warning(std::string message) { warnings_.push_back(std::move(message)); }
 
   void CompareAccelerators(std::string_view text, std::string_view translation) {
     std::size_t inText = AcceleratorCount(text), inTranslation = AcceleratorCount(translation);
@@ -127,8 +114,32 @@ class Checker {
     return listed + ">";
   }
 
+  std::vector<std::string>& warnings_;
+};
+
+class Checker {
+ public:
+  explicit Checker(std::vector<Diagnostic>& diagnostics) : diagnostics_(diagnostics) {}
+
+  void CheckTranslation(const CrtPair& pair) {
+    if (pair.translation.empty()) return;
+    std::size_t line = pair.translationLine;
+    if (std::optional<NotationProblem> problem = FindNotationProblem(pair.translation)) {
+      diagnostics_.push_back({line, Severity::kError, "translation: " + problem->message,
+                              pair.translationColumn + problem->offset});
+    }
+    std::string translation = DecodeNotation(pair.translation);
+    std::vector<std::string> warnings = TranslationWarnings(DecodeNotation(pair.text), translation);
+    if (std::string tooLong = LengthProblem(translation); !tooLong.empty()) {
+      warnings.push_back(std::move(tooLong));
+    }
+    for (std::string& warning : warnings) {
+      diagnostics_.push_back({line, Severity::kWarning, std::move(warning)});
+    }
+  }
+
+ private:
   std::vector<Diagnostic>& diagnostics_;
-  std::size_t line_ = 0;
 };
 
 // Where `content` holds a UTF-8 sequence of two or more bytes for a character the code page
@@ -162,6 +173,18 @@ std::optional<Diagnostic> LooksLikeUtf8(std::string_view what, std::string_view 
 }
 
 }  // namespace
+
+std::vector<std::string> TranslationWarnings(std::string_view text, std::string_view translation) {
+  std::vector<std::string> warnings;
+  TranslationComparison(warnings).Compare(text, translation);
+  return warnings;
+}
+
+std::string LengthProblem(std::string_view translation) {
+  if (translation.size() <= kMaxPstringLength) return {};
+  return "translation is " + std::to_string(translation.size()) +
+         " characters long; a PSTRING holds at most 255";
+}
 
 namespace {
 

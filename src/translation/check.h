@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "translation/code_page.h"
@@ -31,3 +33,12 @@ CheckResult CheckCrt(const CrtDocument& crt, const CodePage& codePage);
 
 // The most characters a PSTRING holds.
 constexpr std::size_t kMaxPstringLength = 255;
+
+// The warnings of CheckCrt about a translation that is not empty, the length aside, given the
+// characters it and its text stand for: "translation has 2 '&' accelerators, its text 1" and the
+// like.
+std::vector<std::string> TranslationWarnings(std::string_view text, std::string_view translation);
+
+// What is wrong with a translation of these characters for a PSTRING, or nothing: more than
+// kMaxPstringLength of them.
+std::string LengthProblem(std::string_view translation);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/ascii.h"
+#include "translation/check.h"
 #include "translation/notation.h"
 #include "translation/utf8.h"
 
@@ -224,6 +225,8 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
   const bool older = !RecordedCodePage(po);
   ImportTarget current(crt, codePage);
   ImportTarget kept(obsolete, codePage);
+  std::size_t toTake = 0;                 // translations the file gives for import to take
+  std::vector<Diagnostic> setAsideNotes;  // one for each that has a text in neither file
   for (const PoEntry& entry : po.entries) {
     if (entry.fuzzy && !options.includeFuzzy) {
       if (!entry.translation.empty()) ++result.fuzzyLeftOut;
@@ -244,6 +247,11 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       continue;
     }
     const std::string characters = FromDisplayForm(bytes);
+    if (std::string tooLong = LengthProblem(characters); !tooLong.empty()) {
+      report(entry.translationLine, Severity::kError, std::move(tooLong));
+      continue;
+    }
+    ++toTake;
 
     ImportTarget* target = nullptr;
     const PairIndices* pairs = nullptr;
@@ -270,6 +278,12 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
     }
 
     if (target == &current) {
+      const CrtPair& pair = crt.pairs[pairs->front()];
+      if (DecodeNotation(pair.translation) != characters) {
+        for (std::string& warning : TranslationWarnings(DecodeNotation(pair.text), characters)) {
+          report(entry.translationLine, Severity::kWarning, std::move(warning));
+        }
+      }
       current.Set(*pairs, characters);
       continue;
     }
@@ -290,10 +304,22 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       if (target == nullptr) kept.Add(std::move(text), characters);
     }
     if (target != nullptr) kept.Set(*pairs, characters);
-    report(entry.line, Severity::kWarning,
-           "not in " + options.crtName + ": kept in " + options.obsName +
-               ", where it comes back from when its text does");
+    setAsideNotes.push_back({entry.line, Severity::kWarning,
+                             "not in " + options.crtName + ": kept in " + options.obsName +
+                                 ", where it comes back from when its text does"});
     ++result.setAside;
+  }
+  std::size_t unmatched = setAsideNotes.size();
+  if (!options.takeUnmatched && 2 * unmatched > toTake && unmatched > kUnmatchedHandful) {
+    report(0, Severity::kError,
+           "only " + std::to_string(toTake - unmatched) + " of its " +
+               Counted(toTake, "translation") + " match a text of " + options.crtName + " or " +
+               options.obsName +
+               ": the file may belong to another application; nothing was changed "
+               "(--take-unmatched takes it all the same, keeping the other " +
+               std::to_string(unmatched) + " in " + options.obsName + ")");
+  } else {
+    result.diagnostics.insert(result.diagnostics.end(), setAsideNotes.begin(), setAsideNotes.end());
   }
   result.translations.reserve(crt.pairs.size());
   for (const CrtPair& pair : current.Pairs()) result.translations.push_back(pair.translation);

@@ -57,6 +57,7 @@ std::optional<std::string> RecordedCodePage(const PoDocument& po);
 
 struct ImportOptions {
   bool includeFuzzy = false;
+  bool takeUnmatched = false;            // take a file most of whose translations match no text
   std::string crtName = "the CRT file";  // for messages
   std::string obsName = "the OBS file";
 };
@@ -77,11 +78,16 @@ struct ImportResult {
 // entries (unless `includeFuzzy`), plural entries (a warning), empty translations. An entry
 // whose text is not in the CRT is kept in the OBS: its translation replaces the one there, or
 // its text and translation are added (a warning either way), so that nothing a translator did
-// is dropped. A translation (or a new OBS text) the code page cannot hold is an error. A pair
+// is dropped. But when most of the translations to take (more than half, and more than
+// kUnmatchedHandful) have a text in neither, the file likely belongs to another application:
+// that is an error unless `takeUnmatched`. A translation (or a new OBS text) the code page cannot
+// hold is an error, and so is one a PSTRING cannot hold; a translation that changes gets check's
+// warnings. A pair
 // changes only when the entry's characters differ from what its translation stands for, so
 // importing what was just exported changes nothing. A PO file that records no code page may
 // come from an older export, whose msgids held the characters themselves and whose msgctxt told
 // texts apart: those are understood too. Both documents must be free of structure errors; when
 // the diagnostics hold an error, nothing should be written.
+constexpr std::size_t kUnmatchedHandful = 10;
 ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const PoDocument& po,
                       const CodePage& codePage, const ImportOptions& options);

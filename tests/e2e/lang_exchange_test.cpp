@@ -197,6 +197,34 @@ TEST_F(LangTest, ImportTakesTheTranslationsBackInClarionNotation) {
   EXPECT_EQ(Lines("TEXTS.CRT").at(3), "           PSTRING('&D''accord')");
 }
 
+// A PO file of another application is refused; taken all the same, its translations are kept
+// in the OBS file, with a few warnings of the kind and a count of the others.
+TEST_F(LangTest, ImportRefusesAFileOfAnotherApplication) {
+  WriteFile("DE.CRT", Crt({{"Save", ""}, {"Print", ""}}));
+  std::string po = "msgid \"Save\"\nmsgstr \"Sichern\"\n";
+  for (int i = 0; i < 30; ++i) po += "\nmsgid \"Other " + std::to_string(i) + "\"\nmsgstr \"A\"\n";
+  WriteFile("other.po", po);
+  auto before = Snapshot();
+  ProcessResult refused = RunLang({"import", "other.po", "de"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.errors,
+            "other.po: error: only 1 of its 31 translations match a text of DE.CRT or DE.OBS: the "
+            "file may belong to another application; nothing was changed (--take-unmatched takes "
+            "it all the same, keeping the other 30 in DE.OBS)\n");
+  EXPECT_EQ(Snapshot(), before);
+
+  ProcessResult taken = RunLang({"import", "other.po", "de", "--take-unmatched"});
+  EXPECT_EQ(taken.status, 0);
+  EXPECT_EQ(taken.output, "DE.CRT: 1 translation taken, 1 unchanged, 30 set aside in DE.OBS\n");
+  std::string warning =
+      ": warning: not in DE.CRT: kept in DE.OBS, where it comes back from when "
+      "its text does\n";
+  EXPECT_EQ(taken.errors, "other.po:4" + warning + "other.po:7" + warning + "other.po:10" +
+                              warning + "other.po:13" + warning + "other.po:16" + warning +
+                              "other.po: warning: 25 more warnings like the one on line 4, not "
+                              "shown\n");
+}
+
 TEST_F(LangTest, ImportOfACharacterTheCodePageCannotHoldWritesNothing) {
   WriteFile("TEXTS.CRT", Crt({{"Day", ""}, {"Night", ""}}));
   WriteFile("ja.po", "msgid \"Night\"\nmsgstr \"Nacht\"\n\nmsgid \"Day\"\nmsgstr \"\xe6\x97\xa5\"\n");

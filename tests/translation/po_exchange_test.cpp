@@ -42,7 +42,7 @@ std::string Export(const CrtDocument& crt) {
 
 ImportResult Import(const CrtDocument& crt, const std::string& po, bool includeFuzzy = false,
                     const CrtDocument& obsolete = {}) {
-  return ImportPo(crt, obsolete, ReadPo(po), Cp1252(), {includeFuzzy, "DE.CRT", "DE.OBS"});
+  return ImportPo(crt, obsolete, ReadPo(po), Cp1252(), {includeFuzzy, false, "DE.CRT", "DE.OBS"});
 }
 
 constexpr char kHeader[] =
@@ -136,7 +136,11 @@ TEST(PoExchangeTest, ImportChangesExactlyTheEditedTranslations) {
   Edit(po, "msgstr \"N'est pas\"", "msgstr \"N'est <pas> {\\t} ''\\r\\n<0Dh,10>\"");
   Edit(po, "msgid \"&OK\"\nmsgstr \"&OK\"", "msgid \"&OK\"\nmsgstr \"&S\xC3\xAD\"");
   ImportResult result = Import(kTranslated, po);
-  EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
+  // What check would warn about, for the translations that change.
+  EXPECT_EQ(Formatted(result.diagnostics),
+            (std::vector<std::string>{
+                "16: warning: translation has codes or tabs <7>, its text none",
+                "42: warning: translation has codes or tabs <9,10,10,13,13>, its text none"}));
   EXPECT_EQ(result.taken, 4u);
   EXPECT_EQ(result.unchanged, kTranslated.pairs.size() - 4);
   std::vector<std::string> expected;
@@ -184,6 +188,44 @@ TEST(PoExchangeTest, KeepsLateTranslationsInTheObsoleteTexts) {
   std::vector<std::string> pairs;
   for (const CrtPair& pair : result.obsolete) pairs.push_back(pair.text + "=" + pair.translation);
   EXPECT_EQ(pairs, (std::vector<std::string>{"Gone=Fort", "Left=L", "New<7> it''s <<5>=Neu<7>"}));
+}
+
+// A file most of whose translations (more than a handful) match no text is likely another
+// application's; one a PSTRING cannot hold would make the CRT file invalid.
+TEST(PoExchangeTest, RefusesWhatWouldSpoilTheFiles) {
+  const struct {
+    int matched, unmatched;
+    bool takeUnmatched;
+    std::string error;
+  } cases[] = {
+      {1, 11, false,
+       " error: only 1 of its 12 translations match a text of DE.CRT or DE.OBS: the file may "
+       "belong to another application; nothing was changed (--take-unmatched takes it all the "
+       "same, keeping the other 11 in DE.OBS)"},
+      {1, 11, true, ""},
+      {11, 11, false, ""},
+      {0, 10, false, ""},
+  };
+  for (const auto& c : cases) {
+    Pairs texts = {{"Long", ""}};
+    std::string po =
+        std::string(kHeader) + "msgid \"Long\"\nmsgstr \"" + std::string(255, 'x') + "<13>\"\n\n";
+    for (int i = 0; i < c.matched + c.unmatched; ++i) {
+      if (i < c.matched) texts.emplace_back("Text " + std::to_string(i), "");
+      po += "msgid \"" + std::string(i < c.matched ? "Text " : "Other ") + std::to_string(i) +
+            "\"\nmsgstr \"T\"\n\n";
+    }
+    ImportResult result = ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(),
+                                   {false, c.takeUnmatched, "DE.CRT", "DE.OBS"});
+    std::vector<std::string> errors;
+    for (const std::string& each : Formatted(result.diagnostics)) {
+      if (each.find("error") != std::string::npos) errors.push_back(each);
+    }
+    std::vector<std::string> expected = {
+        "6: error: translation is 256 characters long; a PSTRING holds at most 255"};
+    if (!c.error.empty()) expected.insert(expected.begin(), c.error);
+    EXPECT_EQ(errors, expected) << c.matched << " " << c.unmatched;
+  }
 }
 
 // Older exports held control characters as they are, and msgctxt told texts apart.

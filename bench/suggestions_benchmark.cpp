@@ -350,7 +350,7 @@ int main(int argc, char** argv) {
     std::clock_t cpuStart = std::clock();
     std::vector<SuggestionCandidate> candidates;
     for (std::size_t i = 0; i < obsolete.size(); ++i) candidates.push_back({obsolete[i], i});
-    SuggestionIndex index(candidates);
+    SuggestionIndex index(candidates, current.size());  // as export shares the work
     std::vector<std::optional<Suggestion>> suggestions;
     for (const std::string& text : current) suggestions.push_back(index.Find(text));
     double seconds = SecondsSince(start);

@@ -17,6 +17,7 @@
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "lang/notes.h"
+#include "lang/progress.h"
 #include "lang/sources.h"
 #include "lang/suggestions.h"
 #include "platform/platform.h"
@@ -132,10 +133,11 @@ struct Offer {
   std::string origin;  // the file of another application it comes from; empty for the base's own
 };
 
-// The translated pairs of a file, in its order.
+// The translated pairs of a file, in its order, but for program matter: a translation made for a
+// name or a file name is no translation of a text, and one made for a text does not fit a name.
 void AddOffers(const CrtDocument& document, const std::string& origin, std::vector<Offer>& offers) {
   for (const CrtPair& pair : document.pairs) {
-    if (pair.translation.empty()) continue;
+    if (pair.translation.empty() || !ProgramMatterNote(pair.text).empty()) continue;
     offers.push_back(Offer{DecodeNotation(pair.text), &pair, origin});
   }
 }
@@ -162,18 +164,28 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
   std::vector<SuggestionCandidate> candidates;
   candidates.reserve(offers.size());
   for (std::size_t i = 0; i < offers.size(); ++i) candidates.push_back({offers[i].characters, i});
-  SuggestionIndex index(candidates);
   std::vector<PieceTranslations::Piece> ownPieces;
   for (const Offer& offer : offers) {
     if (offer.origin.empty()) ownPieces.push_back({offer.pair->text, offer.pair->translation});
   }
   PieceTranslations pieces(ownPieces);
+  std::vector<std::size_t> wanting;  // the entries to find a suggestion for
+  for (std::size_t i = 0; i < exported.entries.size(); ++i) {
+    const std::string& text = crt.pairs[exported.firstPairs[i]].text;
+    if (exported.entries[i].translation.empty() && !text.empty() &&
+        ProgramMatterNote(text).empty()) {
+      wanting.push_back(i);
+    }
+  }
+  Suggester suggester(candidates, wanting.size());
 
   std::size_t suggested = 0;
-  for (std::size_t i = 0; i < exported.entries.size(); ++i) {
+  StepProgress progress("Suggesting", wanting.size(), "texts");
+  for (std::size_t done = 0; done < wanting.size(); ++done) {
+    progress.Done(done);
+    std::size_t i = wanting[done];
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    if (!entry.translation.empty() || text.empty()) continue;
     if (std::optional<std::string> joined = pieces.Join(text)) {
       entry.translation = PoDisplay(*joined, codePage);
       entry.fuzzy = true;
@@ -181,7 +193,7 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
       ++suggested;
       continue;
     }
-    std::optional<Suggestion> suggestion = index.Find(DecodeNotation(text));
+    std::optional<Suggestion> suggestion = suggester.Find(DecodeNotation(text));
     if (!suggestion) continue;
     const Offer& offer = offers[suggestion->payload];
     entry.translation = PoDisplay(offer.pair->translation, codePage);

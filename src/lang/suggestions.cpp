@@ -176,7 +176,10 @@ struct SuggestionIndex::Best {
   }
 };
 
-SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candidates) {
+SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candidates,
+                                 std::size_t queries)
+    : queryWork_(std::clamp(kAllQueriesWork / std::max<std::size_t>(queries, 1), kLeastWork,
+                            kMostWork)) {
   std::size_t count = candidates.size(), totalLength = 0;
   for (const SuggestionCandidate& candidate : candidates) {
     if (candidate.characters.size() > kMaxLength) throw std::length_error("text too long");
@@ -300,11 +303,17 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
   if (first == end) return std::nullopt;
   PrepareQuery(query);
 
+  // Texts that are all alike (250,000 that differ in a number) pass every bound: the work of a
+  // query is bounded, and it keeps the best of the candidates met by then.
+  std::size_t work = 0;
+  auto spent = [&](std::size_t cost) { return (work += cost) > queryWork_; };
+
   // Lengths where the pair bound rules nothing out are compared whole.
   for (std::size_t b = ShortestMatch(a, kThreshold); b <= LongestMatch(a, kThreshold); ++b) {
     if (SharedKeysNeeded(a, b, kThreshold) > 0) continue;
     for (std::uint32_t p = positionOf(b); p < lengths_.size() && lengths_[p] == b; ++p) {
       seen_[p] = queryNumber_;
+      if (spent(kComparisonWork)) return Found(best);
       Consider(p, query, best);
     }
   }
@@ -335,6 +344,7 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
         if ((*p++ & 0x80) == 0) break;
       }
       position += difference;
+      if (spent(1)) return Found(best);
       if (position < first) continue;
       if (position >= end) break;
       if (seen_[position] == queryNumber_) continue;
@@ -345,6 +355,7 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
           static_cast<long long>(keys.size())) {
         continue;
       }
+      if (spent(kComparisonWork)) return Found(best);
       if (!Consider(position, query, best)) continue;
       // A better best needs a closer length and more shared keys.
       prefix = PrefixLength(a, keys.size(), best.ratio);
@@ -352,6 +363,10 @@ std::optional<Suggestion> SuggestionIndex::Find(std::string_view query) {
       end = positionOf(LongestMatch(a, best.ratio) + 1);
     }
   }
+  return Found(best);
+}
+
+std::optional<Suggestion> SuggestionIndex::Found(const Best& best) const {
   if (best.position == kNoOrder) return std::nullopt;
   return Suggestion{payloads_[best.position], Ratio(best.ratio.common, best.ratio.total)};
 }
@@ -485,4 +500,54 @@ std::optional<std::string> PieceTranslations::Join(std::string_view text) const 
     }
   }
   return joined;
+}
+
+std::size_t LetterCount(std::string_view characters) {
+  return static_cast<std::size_t>(std::count_if(characters.begin(), characters.end(), [](char c) {
+    return IsAsciiLetter(c) || static_cast<unsigned char>(c) >= 128;
+  }));
+}
+
+std::string LooseForm(std::string_view characters) {
+  std::string loose;
+  for (char c : characters) {
+    if (IsAsciiLetter(c) || IsAsciiDigit(c) || static_cast<unsigned char>(c) >= 128) {
+      loose += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+  }
+  return loose;
+}
+
+namespace {
+
+std::vector<SuggestionCandidate> LongOnes(const std::vector<SuggestionCandidate>& candidates) {
+  std::vector<SuggestionCandidate> longOnes;
+  for (const SuggestionCandidate& candidate : candidates) {
+    if (LetterCount(candidate.characters) >= kShortTextLetters) longOnes.push_back(candidate);
+  }
+  return longOnes;
+}
+
+}  // namespace
+
+Suggester::Suggester(const std::vector<SuggestionCandidate>& candidates, std::size_t queries)
+    : candidates_(candidates), index_(LongOnes(candidates), queries) {
+  for (std::size_t i = 0; i < candidates_.size(); ++i) {
+    std::string loose = LooseForm(candidates_[i].characters);
+    if (!loose.empty()) byLooseForm_[loose].push_back(i);
+  }
+}
+
+std::optional<Suggestion> Suggester::Find(std::string_view query) {
+  auto same = byLooseForm_.find(LooseForm(query));
+  if (same != byLooseForm_.end()) {
+    std::optional<Suggestion> best;
+    for (std::size_t i : same->second) {
+      double ratio = SimilarityRatio(query, candidates_[i].characters);
+      if (!best || ratio > best->ratio) best = Suggestion{candidates_[i].payload, ratio};
+    }
+    return best;
+  }
+  if (LetterCount(query) < kShortTextLetters) return std::nullopt;
+  return index_.Find(query);
 }

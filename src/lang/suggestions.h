@@ -1,6 +1,7 @@
 // Suggestions for texts without a translation: the similarity of two texts, an index of the
-// texts that have one which finds the most similar of them without comparing every pair, and
-// the translations of the pieces a wrapped text was once collected in.
+// texts that have one which finds the most similar of them without comparing every pair, the
+// rules of what a translator is offered, and the translations of the pieces a wrapped text was
+// once collected in.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // 2*M / (|a| + |b|), where M is the length of a longest common subsequence of the two byte
@@ -32,10 +34,15 @@ struct Suggestion {
 // highest ratio of at least kSuggestionThreshold, the earliest one among equals: exactly what
 // comparing it with every candidate would give. Only candidates that can reach the threshold by
 // their length, their characters and their pairs of adjacent characters are compared (the .cpp
-// gives the bounds). Texts must be shorter than 2^28 characters (std::length_error otherwise).
+// gives the bounds). The work of a query is bounded: where more candidates than its share of the
+// work allows pass the bounds, as among many texts that differ only in a number, it gets the
+// best of those it met. Texts must be shorter than 2^28 characters (std::length_error
+// otherwise).
 class SuggestionIndex {
  public:
-  explicit SuggestionIndex(const std::vector<SuggestionCandidate>& candidates);
+  // `queries`: how many queries the work is shared among (see kAllQueriesWork).
+  explicit SuggestionIndex(const std::vector<SuggestionCandidate>& candidates,
+                           std::size_t queries = 1);
 
   // Not const: it keeps scratch space between queries, so one index serves one thread.
   std::optional<Suggestion> Find(std::string_view query);
@@ -46,7 +53,19 @@ class SuggestionIndex {
 
  private:
   static constexpr std::size_t kClasses = 16;  // of characters, counted for a cheap bound
+  // The work a query may do: a candidate read from the index counts 1, one compared counts
+  // kComparisonWork (a comparison of two texts of 40 characters takes about as long as reading
+  // that many candidates, some 4 ns each). The queries share kAllQueriesWork (about five
+  // seconds), each at least kLeastWork and at most kMostWork. 16,000 texts of a release against
+  // 5,000 obsolete ones (bench/suggestions) get exactly what comparing every pair gives; 125,000
+  // against 125,000 that differ only in a number took 37 s with the most work for each.
+  static constexpr std::size_t kComparisonWork = 32;
+  static constexpr std::size_t kAllQueriesWork = std::size_t{1} << 29;
+  static constexpr std::size_t kLeastWork = std::size_t{1} << 11;
+  static constexpr std::size_t kMostWork = std::size_t{1} << 16;
+  std::size_t queryWork_;
   struct Best;
+  std::optional<Suggestion> Found(const Best& best) const;
   // Makes the candidate at `position` the best when it is; true when it did.
   bool Consider(std::uint32_t position, std::string_view query, Best& best);
   void PrepareQuery(std::string_view query);
@@ -102,4 +121,34 @@ class PieceTranslations {
   void PiecesStarting(std::string_view text, std::vector<std::size_t>& found) const;
 
   std::vector<std::pair<std::string, std::string_view>> sorted_;  // text, translation
+};
+
+// Texts of fewer letters than this are near only where they differ in letter case, accelerators,
+// punctuation or blanks: among short texts a letter more or less makes another word ('Cel' and
+// 'Ce', 'Planning' and 'AAPlanning').
+constexpr std::size_t kShortTextLetters = 10;
+
+// The letters of `characters`: ASCII ones and every byte above 127 (the code pages' letters).
+std::size_t LetterCount(std::string_view characters);
+
+// What a translation follows of its text however it is written: its letters, in lower case, and
+// digits, without accelerators, punctuation and blanks. Two texts with the same loose form differ
+// only in those.
+std::string LooseForm(std::string_view characters);
+
+// What a text without a translation is offered: of the candidates with the same loose form, the
+// most similar (the earliest among equals), however little alike they are ('P&RINT SETUP...' and
+// 'P&rint Setup...'); else, where it and the candidate have kShortTextLetters letters or more,
+// the one the index finds. The candidates' characters must outlive it.
+class Suggester {
+ public:
+  // `queries`: how many texts will be looked for, which share the index's work.
+  Suggester(const std::vector<SuggestionCandidate>& candidates, std::size_t queries);
+
+  std::optional<Suggestion> Find(std::string_view query);
+
+ private:
+  std::vector<SuggestionCandidate> candidates_;
+  std::unordered_map<std::string, std::vector<std::size_t>> byLooseForm_;  // into candidates_
+  SuggestionIndex index_;  // of the candidates that are not short
 };

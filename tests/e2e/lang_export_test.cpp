@@ -60,27 +60,34 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
 }
 
 // A text without a translation is offered the translation of the most similar translated text:
-// the base's obsolete texts first, then its own, then another application's.
+// the base's obsolete texts first, then its own, then another application's; never a name's.
 TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
-  WriteFile("DE.CRT", Crt({{"Save file A", "Datei A sichern"},
+  WriteFile("DE.CRT", Crt({{"Save the text file A", "Datei A sichern"},
                            {"Delete the records", ""},
-                           {"Save file C", ""},
+                           {"Save the text file C", ""},
                            {"Print", ""},
-                           {"Open the customer", ""}}));
-  WriteFile("DE.OBS", Crt({{"Delete the record", "Den Satz loeschen"}, {"Save file B", "B"}}));
+                           {"Open the customer", ""},
+                           {"CUS:Customer_Names", ""},
+                           {"P&rint Setup...", ""}}));
+  WriteFile("DE.OBS", Crt({{"Delete the record", "Den Satz loeschen"},
+                           {"Save the text file B", "B"},
+                           {"CUS:Customer_Name", "Kundenname"},
+                           {"P&RINT SETUP...", "Drucker&einrichtung..."}}));
   std::filesystem::create_directory(Dir() / "other");
   WriteFile("other/DE.CRT", Crt({{"Open the customer", "Kunden oeffnen"}}));
   ProcessResult result = RunLang({"export", "de", "--compendium", "other/de"});
   ASSERT_EQ(result.status, 0) << result.errors;
-  EXPECT_EQ(result.output, "DE.po: 5 texts, 1 translated, 3 suggested\n");
+  EXPECT_EQ(result.output, "DE.po: 7 texts, 1 translated, 4 suggested\n");
   std::string po = ReadBytes(Dir() / "DE.po");
   for (const char* entry : {
            "\n#, fuzzy\n#| msgid \"Delete the record\"\nmsgid \"Delete the records\"\n"
            "msgstr \"Den Satz loeschen\"\n",
-           "\n#, fuzzy\n#| msgid \"Save file B\"\nmsgid \"Save file C\"\nmsgstr \"B\"\n",
+           "\n#, fuzzy\n#| msgid \"Save the text file B\"\nmsgid \"Save the text file C\"\nmsgstr \"B\"\n",
            "\n\nmsgid \"Print\"\nmsgstr \"\"\n",
            "\n#. suggested by other/DE.CRT\n#, fuzzy\nmsgid \"Open the customer\"\n"
            "msgstr \"Kunden oeffnen\"\n",
+           "\n\nmsgid \"CUS:Customer_Names\"\nmsgstr \"\"\n",
+           "\n#, fuzzy\n#| msgid \"P&RINT SETUP...\"\nmsgid \"P&rint Setup...\"\n",
        }) {
     EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
   }
@@ -92,13 +99,13 @@ TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
   // Nothing unreviewed reaches the CRT file, unless asked for.
   auto before = Snapshot();
   ProcessResult imported = RunLang({"import", "DE.po", "de"});
-  EXPECT_EQ(imported.output, "DE.CRT: 0 translations taken, 5 unchanged, 3 fuzzy left out\n");
+  EXPECT_EQ(imported.output, "DE.CRT: 0 translations taken, 7 unchanged, 4 fuzzy left out\n");
   EXPECT_EQ(Snapshot(), before);
   ProcessResult fuzzy = RunLang({"import", "DE.po", "de", "--fuzzy"});
-  EXPECT_EQ(fuzzy.output, "DE.CRT: 3 translations taken, 2 unchanged\n");
+  EXPECT_EQ(fuzzy.output, "DE.CRT: 4 translations taken, 3 unchanged\n");
 
   ProcessResult plain = RunLang({"export", "de", "--no-suggestions", "-o", "plain.po"});
-  EXPECT_EQ(plain.output, "plain.po: 5 texts, 4 translated\n");
+  EXPECT_EQ(plain.output, "plain.po: 7 texts, 5 translated\n");
 }
 
 // A CRT file made when wrapped texts were collected in pieces: update sets the pieces aside, and

@@ -198,3 +198,5 @@ TEST(SuggestionsTest, JoinsTheTranslationsOfThePiecesAWrappedTextWasCollectedIn)
   };
   for (const auto& c : cases) EXPECT_EQ(pieces.Join(c.text), c.expected) << c.text;
 }
+
+

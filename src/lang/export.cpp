@@ -105,6 +105,31 @@ void RefuseToLoseTranslations(const std::string& poName, const PoDocument& old,
                               "remove it if the CRT file's are");
 }
 
+// Warns when texts or translations read in the code page mix Latin letters with Cyrillic or
+// Greek ones inside a word: --charset likely names another code page than the sources'.
+void WarnOfMixedScripts(const CrtDocument& crt, const CodePage& codePage, const std::string& name) {
+  std::vector<std::string_view> mixed;  // the texts and translations that mix them
+  std::size_t line = 0;
+  for (const CrtPair& pair : crt.pairs) {
+    for (const std::string* content : {&pair.text, &pair.translation}) {
+      if (!codePage.MixesScriptsInAWord(*content)) continue;
+      if (mixed.empty()) line = content == &pair.text ? pair.textLine : pair.translationLine;
+      mixed.push_back(*content);
+    }
+  }
+  if (mixed.empty()) return;
+  // Every text reads without mixing in cp1252, which has Latin letters only, and most
+  // applications written in Latin letters are written in it.
+  PrintDiagnostic(name, {line, Severity::kWarning,
+                         Counted(mixed.size(), "text") +
+                             " of the file mix Latin letters with Cyrillic or Greek ones inside "
+                             "a word in " +
+                             std::string(codePage.Name()) + ", as " +
+                             Quoted(codePage.ToUtf8(mixed.front())) +
+                             " does: the file is likely in cp1252 (--charset cp1252) or another "
+                             "code page of Latin letters"});
+}
+
 // Tells each entry where its text is used and what it is there, or that the sources no longer
 // use it; and notes a text that looks like program matter.
 void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses& uses,
@@ -267,6 +292,7 @@ int RunExport(const ExportRequest& request) {
   }
   if (crtError) std::rethrow_exception(crtError);
   if (Report(files.crt, exported.diagnostics)) return 1;
+  WarnOfMixedScripts(crt, codePage, files.crt);
   if (scanError) std::rethrow_exception(scanError);
 
   header.projectName = PoName(ProjectName(request.base), codePage);

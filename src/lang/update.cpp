@@ -1,5 +1,6 @@
 // `update`: scans the sources as quotex does and writes its three files again, each text with
 // the translation the old CRT file (or the obsolete texts) gave it.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "lang/sources.h"
 #include "output/outputs.h"
 #include "platform/platform.h"
+#include "translation/check.h"
+#include "translation/notation.h"
 
 namespace {
 
@@ -41,9 +44,11 @@ struct OutputsClosed {
 };
 
 // Writes the three files through quotex's own writer, then the obsolete texts, and replaces
-// them all together (the CRT file, the file of record, last).
-void WriteFiles(const BaseFiles& files, const CrtHeader& header,
-                const std::vector<CrtPair>& obsolete, const CrtHeader& obsoleteHeader) {
+// them all together (the CRT file, the file of record, last). Returns, as warnings, what check
+// will call errors in the translations kept (a lone quote), on the lines of the new CRT file.
+std::vector<Diagnostic> WriteFiles(const BaseFiles& files, const CrtHeader& header,
+                                   const std::vector<CrtPair>& obsolete,
+                                   const CrtHeader& obsoleteHeader, bool translationsToCheck) {
   FileSet set(files.journal, files.crt);
   std::string bas = set.Stage(files.bas);
   std::string lst = set.Stage(files.lst);
@@ -68,7 +73,14 @@ void WriteFiles(const BaseFiles& files, const CrtHeader& header,
     CloseOutput(CrtFile, files.crt);
     CloseOutput(LstFile, files.lst);
   }
+  std::vector<Diagnostic> kept;
+  if (translationsToCheck) kept = TranslationErrors(ReadCrt(ReadExistingFile(crt)));
+  for (Diagnostic& each : kept) {
+    each.severity = Severity::kWarning;
+    each.message += " (check reports it as an error)";
+  }
   set.Commit();
+  return kept;
 }
 
 }  // namespace
@@ -88,7 +100,11 @@ int RunUpdate(const UpdateRequest& request) {
   for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
     List.SetTranslation(node, merged.translations[index++]);
   }
-  WriteFiles(files, old.header, merged.obsolete, kept.header);
+  bool translationsToCheck =
+      std::any_of(merged.translations.begin(), merged.translations.end(),
+                  [](const std::string& each) { return FindNotationProblem(each).has_value(); });
+  Report(files.crt,
+         WriteFiles(files, old.header, merged.obsolete, kept.header, translationsToCheck));
   PrintSummary(files.crt + ": " + Counted(merged.translations.size(), "text") + ", " +
                std::to_string(merged.translated) + " translated, " + std::to_string(merged.added) +
                " new, " + std::to_string(merged.dropped) + " obsolete");

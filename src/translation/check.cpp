@@ -124,10 +124,6 @@ class Checker {
   void CheckTranslation(const CrtPair& pair) {
     if (pair.translation.empty()) return;
     std::size_t line = pair.translationLine;
-    if (std::optional<NotationProblem> problem = FindNotationProblem(pair.translation)) {
-      diagnostics_.push_back({line, Severity::kError, "translation: " + problem->message,
-                              pair.translationColumn + problem->offset});
-    }
     std::string translation = DecodeNotation(pair.translation);
     std::vector<std::string> warnings = TranslationWarnings(DecodeNotation(pair.text), translation);
     if (std::string tooLong = LengthProblem(translation); !tooLong.empty()) {
@@ -178,6 +174,17 @@ std::vector<std::string> TranslationWarnings(std::string_view text, std::string_
   std::vector<std::string> warnings;
   TranslationComparison(warnings).Compare(text, translation);
   return warnings;
+}
+
+std::vector<Diagnostic> TranslationErrors(const CrtDocument& crt) {
+  std::vector<Diagnostic> errors;
+  for (const CrtPair& pair : crt.pairs) {
+    if (std::optional<NotationProblem> problem = FindNotationProblem(pair.translation)) {
+      errors.push_back({pair.translationLine, Severity::kError, "translation: " + problem->message,
+                        pair.translationColumn + problem->offset});
+    }
+  }
+  return errors;
 }
 
 std::string LengthProblem(std::string_view translation) {
@@ -240,6 +247,7 @@ std::vector<Diagnostic> PairingErrors(const CrtDocument& crt) {
 CheckResult CheckCrt(const CrtDocument& crt, const CodePage& codePage) {
   CheckResult result;
   result.diagnostics = PairingProblems(crt, true);
+  for (Diagnostic& error : TranslationErrors(crt)) result.diagnostics.push_back(std::move(error));
   result.texts = crt.pairs.size();
   Checker checker(result.diagnostics);
   for (const CrtPair& pair : crt.pairs) {

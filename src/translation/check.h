@@ -23,6 +23,10 @@ struct CheckResult {
 // twice with two different translations (which one is meant cannot be told). In line order.
 std::vector<Diagnostic> PairingErrors(const CrtDocument& crt);
 
+// The errors of CheckCrt about translations themselves: each that is not well-formed literal
+// content (a lone quote, a '<' that opens no code), at the column where it goes wrong.
+std::vector<Diagnostic> TranslationErrors(const CrtDocument& crt);
+
 // Errors: the pairing errors, a translation that is not well-formed literal content. Warnings,
 // for translations that are not empty: a different number of & accelerators (&& is a plain
 // ampersand), different control characters (codes or tabs), different leading or trailing blanks,

@@ -137,3 +137,32 @@ bool CodePage::FromUtf8(std::string_view utf8, std::string& bytes, std::size_t& 
   }
   return true;
 }
+
+namespace {
+
+enum class Script { kNone, kLatin, kGreekOrCyrillic };
+
+// The script of a letter, or none for a character that is no letter of those scripts.
+Script ScriptOf(char32_t c) {
+  bool latin = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+               (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7);
+  if (latin) return Script::kLatin;
+  if ((c >= 0x370 && c <= 0x3FF) || (c >= 0x400 && c <= 0x52F)) return Script::kGreekOrCyrillic;
+  return Script::kNone;
+}
+
+}  // namespace
+
+bool CodePage::MixesScriptsInAWord(std::string_view bytes) const {
+  bool latin = false, other = false;
+  for (char byte : bytes) {
+    Script script = ScriptOf(Utf8CharacterOf(static_cast<unsigned char>(byte)));
+    if (script == Script::kNone) {
+      latin = other = false;
+      continue;
+    }
+    (script == Script::kLatin ? latin : other) = true;
+    if (latin && other) return true;
+  }
+  return false;
+}

@@ -36,6 +36,11 @@ class CodePage {
   // code page cannot hold.
   bool FromUtf8(std::string_view utf8, std::string& bytes, std::size_t& badOffset) const;
 
+  // Whether `bytes` hold a word (a run of letters) that mixes Latin letters with Cyrillic or
+  // Greek ones: how a text looks in another code page than its own (cp1252's 'Posici\xF3n' gets
+  // a Cyrillic letter for its 0xF3 in cp1251). Never so in a code page of Latin letters only.
+  bool MixesScriptsInAWord(std::string_view bytes) const;
+
  private:
   explicit CodePage(unsigned number);
 

@@ -76,6 +76,16 @@ TEST_F(LangUpdateTest, KeepsTranslationsAndSetsAsideThoseOfTextsNoLongerFound) {
   EXPECT_FALSE(std::filesystem::exists(Dir() / "TEXTS.OBS"));
 }
 
+// A translation that check calls an error is kept as it stands, with a warning on its new line.
+TEST_F(LangUpdateTest, WarnsOfATranslationCheckCallsAnError) {
+  WriteFile("TEXTS.CRT", Crt({{"Cancel", "Abbre'chen"}}));
+  ProcessResult result = RunLang({"update", "*.clw", "texts"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.errors,
+            "TEXTS.CRT:8:26: warning: translation: lone quote; write '' for a quote (check "
+            "reports it as an error)\n");
+}
+
 // Its own files are never sources, even where the mask matches them: quotex empties its outputs
 // before it scans, and a text set aside must not come back as found.
 TEST_F(LangUpdateTest, DoesNotScanItsOwnFiles) {

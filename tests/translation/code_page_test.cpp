@@ -141,4 +141,25 @@ TEST(CodePageTest, ConvertsTextAndFindsWhatDoesNotConvert) {
   EXPECT_EQ(bytes, "\x8F\xE0\xA8\xA2\xA5\xE2");
 }
 
+// Latin letters beside Cyrillic or Greek ones inside a word: a text read in the wrong code page.
+TEST(CodePageTest, TellsATextThatMixesScriptsInsideAWord) {
+  const struct {
+    const char* bytes;
+    const char* codePage;
+    bool mixes;
+  } cases[] = {
+      {"Posici\xF3n IVA:", "cp1251", true},
+      {"Posici\xF3n IVA:", "cp1252", false},
+      {"\xCF\xF0\xE8\xE2\xE5\xF2 USB", "cp1251", false},  // Cyrillic, then Latin
+      {"\xEC\xE5\xED\xFEs", "cp1251", true},
+      {"Caf\xE9", "cp437", true},  // 0xE9 is a Greek letter
+      {"Stra\xDF"
+       "e",
+       "cp1253", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Named(c.codePage).MixesScriptsInAWord(c.bytes), c.mixes) << c.bytes;
+  }
+}
+
 }  // namespace

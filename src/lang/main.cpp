@@ -6,7 +6,9 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "common/ascii.h"
 #include "common/version.h"
 #include "lang/base_files.h"
 #include "lang/commands.h"
@@ -178,6 +180,12 @@ struct CommandLine {
   // What the options of one command say against each other; raises CLI::ValidationError.
   void Validate() const {
     const std::string& name = app.get_subcommands().front()->get_name();
+    if (name == "import" && NamesPoFile(import.base) && !NamesPoFile(import.poFile)) {
+      throw CLI::ValidationError("BASE", "'" + import.base +
+                                             "' names a PO file: the PO file comes first, as in "
+                                             "quotex-lang import " +
+                                             import.base + " " + import.poFile);
+    }
     std::string problem;
     if (name == "export") problem = OwnFileProblem(exportRequest.output, exportRequest.base);
     if (name == "preview") {
@@ -196,6 +204,13 @@ struct CommandLine {
     std::string crt = BaseFiles(base).crt, otherCrt = BaseFiles(other).crt;
     std::optional<FileIdentity> identity = IdentityOf(crt.c_str());
     return crt == otherCrt || (identity && identity == IdentityOf(otherCrt.c_str()));
+  }
+
+  static bool NamesPoFile(std::string_view name) {
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string_view extension = name.substr(dot);
+    return SameIgnoringAsciiCase(extension, ".po") || SameIgnoringAsciiCase(extension, ".pot");
   }
 
   int Run() {
@@ -230,6 +245,13 @@ int ReportUsageError(const CommandLine& commandLine, const CLI::ParseError& erro
       help += " " + command;
     } else {
       message = "unknown command '" + command + "' " + kCommands;
+    }
+    // A mask the shell expanded arrives as the files it matches: `update a.clw b.clw de`.
+    bool takesMask = command == "update" || command == "export" || command == "check" ||
+                     command == "preview";
+    if (takesMask && error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError)) {
+      message += " (a mask the shell expanded into file names? Quote it, as in quotex-lang " +
+                 command + (command == "update" ? " '*.clw' de)" : " de --sources '*.clw')");
     }
   }
   std::fprintf(stderr, "%s: %s\nRun '%s --help' for more information.\n", kProgram, message.c_str(),

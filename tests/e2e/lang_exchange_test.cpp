@@ -59,6 +59,21 @@ TEST_F(LangTest, AWrongCommandLineEndsWithStatusTwoAndTouchesNothing) {
   }
 }
 
+// Common slips get a hint: arguments swapped, a mask the shell expanded.
+TEST_F(LangTest, ACommonSlipGetsAHint) {
+  const std::pair<Arguments, const char*> slips[] = {
+      {{"import", "de", "DE.po"}, "the PO file comes first, as in quotex-lang import DE.po de\n"},
+      {{"update", "a.clw", "b.clw", "de"}, "Quote it, as in quotex-lang update '*.clw' de)\n"},
+      {{"export", "de", "--sources", "a.clw", "b.clw"},
+       "Quote it, as in quotex-lang export de --sources '*.clw')\n"},
+  };
+  for (const auto& [arguments, hint] : slips) {
+    ProcessResult result = RunLang(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.errors.find(hint), std::string::npos) << result.errors;
+  }
+}
+
 TEST_F(LangTest, CheckReportsEachProblemOnItsLine) {
   WriteFile("TEXTS.CRT", "LANGUAGE GROUP   ! edited by hand\r\n"
                          "Items      USHORT(4)\r\n"

@@ -17,12 +17,13 @@ bool ReadFileIfPresent(const std::string& name, std::string& bytes);
 std::string ReadExistingFile(const std::string& name);
 
 // The files of one base name: `lang/de` stands for lang/DE.CRT, lang/DE.BAS, lang/DE.LST, the
-// obsolete translations lang/DE.OBS, the PO file export writes by default, lang/DE.po, the page
-// preview writes by default, lang/DE.html, and the journal of a commit of several of them.
+// obsolete translations lang/DE.OBS, the PO file export writes by default, lang/DE.po (and the
+// backup of an earlier one, lang/DE.po~), the page preview writes by default, lang/DE.html, and
+// the journal of a commit of several of them.
 struct BaseFiles {
   explicit BaseFiles(std::string_view base);
-  // Every file a command may replace.
-  std::vector<std::string> Replaceable() const { return {crt, bas, lst, obs, po, html}; }
+  // Every file a command may replace: the PO file's backup (BASE.po~) too.
+  std::vector<std::string> Replaceable() const { return {crt, bas, lst, obs, po, po + "~", html}; }
 
   std::string crt, bas, lst, obs, po, html, journal;
 };

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,19 +29,32 @@
 
 namespace {
 
-// Writes the PO file as the whole of `name`, replacing it only once it is completely written.
-void ReplacePoFile(const std::string& name, const PoHeader& header,
-                   const std::vector<PoEntry>& entries, const BaseFiles& files) {
-  FileSet set(files.journal, name);
-  std::string staged = set.Stage(name);
+// Writes `bytes` piece by piece to the new file `staged` of `name`.
+void WriteStaged(const std::string& staged, const std::string& name,
+                 const std::function<void(const std::function<void(std::string_view)>&)>& bytes) {
   std::FILE* file = std::fopen(staged.c_str(), "wb");
   if (file == nullptr) throw LangError(name, "cannot write: " + LastSystemError());
   bool written = true;
-  WritePo(header, entries, [&](std::string_view piece) {
+  bytes([&](std::string_view piece) {
     written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
   });
   written = std::fclose(file) == 0 && written;
   if (!written) throw LangError(name, "cannot write: " + LastSystemError());
+}
+
+// Writes the PO file as the whole of `name`, replacing it only once it is completely written;
+// with a `backup` name, the old file takes that name in the same step, replacing an older one.
+void ReplacePoFile(const std::string& name, const PoHeader& header,
+                   const std::vector<PoEntry>& entries, const BaseFiles& files,
+                   const std::string& backup) {
+  FileSet set(files.journal, name);
+  if (!backup.empty()) {
+    std::string old;
+    if (!ReadFileIfPresent(name, old)) throw LangError(name, "cannot read: it is gone");
+    WriteStaged(set.Stage(backup), backup, [&](const auto& write) { write(old); });
+  }
+  WriteStaged(set.Stage(name), name,
+              [&](const auto& write) { WritePo(header, entries, write); });
   set.Commit();
 }
 
@@ -80,29 +94,34 @@ std::optional<PoDocument> ReadPoToReplace(const std::string& poName) {
   return old;
 }
 
-// Refuses to write over a PO file that holds a translation the new one would not: a translator
-// may have worked in the file export wrote last, and it has not been imported yet. A suggestion
-// that export offers again is no loss.
-void RefuseToLoseTranslations(const std::string& poName, const PoDocument& old,
-                              const std::vector<PoEntry>& entries) {
-  std::unordered_map<std::string, const PoEntry*> exported;
-  for (const PoEntry& entry : entries) {
-    exported.emplace(entry.context.value_or("") + '\x04' + entry.id, &entry);
-  }
-  std::size_t lost = 0;
+// The translations a translator may have made in the PO file export wrote last, and not
+// imported yet, that the new file does not hold: those of entries not marked fuzzy that the new
+// file has not for their text, or has not as a translation that is not fuzzy and stands for the
+// same characters. A fuzzy entry is export's own suggestion, which it offers again or not.
+struct LostTranslations {
+  std::size_t count = 0;
   const PoEntry* first = nullptr;
+};
+
+LostTranslations FindLostTranslations(const PoDocument& old, const std::vector<PoEntry>& entries) {
+  // Texts and translations compared by what they stand for: earlier exports showed some
+  // characters otherwise.
+  auto key = [](const PoEntry& entry) {
+    return entry.context.value_or("") + '\x04' + ToDisplayForm(FromDisplayForm(entry.id));
+  };
+  std::unordered_map<std::string, const PoEntry*> exported;
+  for (const PoEntry& entry : entries) exported.emplace(key(entry), &entry);
+  LostTranslations lost;
   for (const PoEntry& entry : old.entries) {
-    if (entry.translation.empty()) continue;
-    auto found = exported.find(entry.context.value_or("") + '\x04' + entry.id);
-    if (found != exported.end() && found->second->translation == entry.translation) continue;
-    if (++lost == 1) first = &entry;
+    if (entry.translation.empty() || entry.fuzzy) continue;
+    auto found = exported.find(key(entry));
+    if (found != exported.end() && !found->second->fuzzy &&
+        FromDisplayForm(found->second->translation) == FromDisplayForm(entry.translation)) {
+      continue;
+    }
+    if (++lost.count == 1) lost.first = &entry;
   }
-  if (lost == 0) return;
-  throw LangError(poName, "holds " + Counted(lost, "translation") +
-                              " that the CRT file does not, the first for msgid " +
-                              Quoted(first->id) +
-                              "; nothing was changed: import it first if they are new, or "
-                              "remove it if the CRT file's are");
+  return lost;
 }
 
 // Warns when texts or translations read in the code page mix Latin letters with Cyrillic or
@@ -313,8 +332,20 @@ int RunExport(const ExportRequest& request) {
     suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
   }
   if (poError) std::rethrow_exception(poError);
-  if (replaced) RefuseToLoseTranslations(poName, *replaced, exported.entries);
-  ReplacePoFile(poName, header, exported.entries, files);
+  // A translation typed into the PO file and not imported is never lost: the old file stays,
+  // as BASE.po~ (the name GNU tools give a backup).
+  LostTranslations lost;
+  if (replaced) lost = FindLostTranslations(*replaced, exported.entries);
+  std::string backup = lost.count > 0 ? poName + "~" : "";
+  ReplacePoFile(poName, header, exported.entries, files, backup);
+  if (lost.count > 0) {
+    PrintDiagnostic(poName, {0, Severity::kWarning,
+                             "held " + Counted(lost.count, "translation") +
+                                 " that the new file does not, the first for msgid " +
+                                 Quoted(lost.first->id) + ": the old file is kept as " + backup +
+                                 " ('quotex-lang import " + backup + " " + request.base +
+                                 "' takes them)"});
+  }
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +
                (suggested > 0 ? ", " + std::to_string(suggested) + " suggested" : ""));

@@ -40,6 +40,7 @@ class LangFaultTest : public E2eTest {
     }
     WriteFile("main.clw", kSource);
     WriteFile("de.po", kPo);
+    WriteFile("DE.po", kPo);  // not imported: export keeps it as DE.po~ beside its new file
     WriteFile("DE.CRT", Crt(kCrt));
     // The PO file's dates come from the CRT file and the clock: the same in every run.
     std::filesystem::last_write_time(Dir() / "DE.CRT", std::filesystem::file_time_type());

@@ -348,6 +348,7 @@ int RunExport(const ExportRequest& request) {
   }
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +
-               (suggested > 0 ? ", " + std::to_string(suggested) + " suggested" : ""));
+               (suggested > 0 ? ", " + std::to_string(suggested) + " suggested" : "") +
+               LeftOutOfScan(uses.leftOut));
   return 0;
 }

@@ -18,10 +18,26 @@
 #include "output/outputs.h"
 #include "platform/platform.h"
 #include "scan/scanner.h"
+#include "translation/diagnostic.h"
 
 namespace {
 
-// The files whose entries a scan passes over: quotex-lang's own.
+bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
+  return name.size() >= ending.size() &&
+         SameIgnoringAsciiCase(name.substr(name.size() - ending.size()), ending);
+}
+
+// Whether an entry is a file of translations, whatever the mask: the CRT, BAS, LST and OBS files
+// of every language (a CRT file is Clarion, included by the program, and its translations would
+// come back as texts of the sources), PO files and templates, and a PO file's backup.
+bool IsTranslationFile(std::string_view name) {
+  for (std::string_view ending : {".CRT", ".BAS", ".LST", ".OBS", ".po", ".pot", ".po~"}) {
+    if (EndsWithIgnoringCase(name, ending)) return true;
+  }
+  return false;
+}
+
+// The files whose entries a scan passes over: quotex-lang's own, and every file of translations.
 class OwnFiles {
  public:
   explicit OwnFiles(const BaseFiles& files) {
@@ -33,7 +49,7 @@ class OwnFiles {
   }
 
   bool Includes(const char* entry) const {
-    if (IsOwnWorkFile(entry)) return true;
+    if (IsOwnWorkFile(entry) || IsTranslationFile(entry)) return true;
     std::optional<FileIdentity> identity = IdentityOf(entry);
     return identity && std::find(existing_.begin(), existing_.end(), *identity) != existing_.end();
   }
@@ -125,18 +141,22 @@ class Observing {
 
 }  // namespace
 
-void ScanSources(const std::string& mask, const BaseFiles& files) {
+std::size_t ScanSources(const std::string& mask, const BaseFiles& files) {
   Settings.wrappedAsCompiled = true;
   OwnFiles own(files);
   DirectorySearch search;
   if (!search.First(mask.c_str())) {
     throw LangError(mask, "no file in the current directory matches this mask");
   }
-  std::vector<std::string> unreadable =
-      ScanEntries(search, [&own](const char* entry) { return own.Includes(entry); });
+  std::size_t leftOut = 0;
+  std::vector<std::string> unreadable = ScanEntries(search, [&](const char* entry) {
+    bool skip = own.Includes(entry);
+    leftOut += skip;
+    return skip;
+  });
   search.Close();
   WriteToConsole("\n");
-  if (unreadable.empty()) return;
+  if (unreadable.empty()) return leftOut;
   for (const std::string& name : unreadable) {
     std::fprintf(stderr, "%s: error: cannot read this source to its end\n", name.c_str());
   }
@@ -161,9 +181,17 @@ std::vector<std::string> SourceFiles(const std::string& mask, const BaseFiles& f
 SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
                           const std::atomic<bool>* stop) {
   UsesCollector collector(stop);
+  std::size_t leftOut = 0;
   {
     Observing observing(collector);
-    ScanSources(mask, files);
+    leftOut = ScanSources(mask, files);
   }
-  return collector.Take();
+  SourceUses uses = collector.Take();
+  uses.leftOut = leftOut;
+  return uses;
+}
+
+std::string LeftOutOfScan(std::size_t leftOut) {
+  if (leftOut == 0) return {};
+  return ", " + Counted(leftOut, "translation file") + " left out";
 }

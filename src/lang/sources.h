@@ -16,15 +16,20 @@
 
 // Scans every entry the mask matches as quotex does, into the catalogue, but with wrapped texts
 // read as the compiler joins them (scan/wrapped_text.h), passing over quotex-lang's own files
-// (the base's files and any file of a commit): quotex empties its outputs before it scans, so
-// they hold nothing to find, and the obsolete texts and the PO file's must not come back as
-// found ones. Raises LangError when nothing matches the mask or a
-// source cannot be read to its end (naming each such source on standard error).
-void ScanSources(const std::string& mask, const BaseFiles& files);
+// (the base's files and any file of a commit) and every file of translations (the CRT, BAS, LST,
+// OBS and PO files of any language): quotex empties its outputs before it scans, so they hold
+// nothing to find, and the obsolete texts, the PO file's and another language's must not come
+// back as found ones. Returns how many entries it passed over. Raises LangError when nothing
+// matches the mask or a source cannot be read to its end (naming each such source on standard
+// error).
+std::size_t ScanSources(const std::string& mask, const BaseFiles& files);
+
+// ", 3 translation files left out" for a scan that left out that many, or nothing for none.
+std::string LeftOutOfScan(std::size_t leftOut);
 
 // The files the mask matches that ScanSources would scan, in its order, by the names to open
-// them under: the regular files that are none of quotex-lang's own. Raises LangError when
-// nothing matches the mask.
+// them under: the regular files that are neither quotex-lang's own nor files of translations.
+// Raises LangError when nothing matches the mask.
 std::vector<std::string> SourceFiles(const std::string& mask, const BaseFiles& files);
 
 // Where a text is used in the sources and what it is there.
@@ -47,6 +52,7 @@ struct SourceUses {
   std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> numbers;
   std::vector<TextUses> texts;      // by their number
   std::vector<PoReference> places;  // every text's references, one after the other
+  std::size_t leftOut = 0;          // entries the scan passed over (see ScanSources)
 };
 
 // Raised by ScanSourceUses when it was told to stop.

@@ -92,7 +92,7 @@ int RunUpdate(const UpdateRequest& request) {
   const CrtDocument kept = ReadTranslatedFile(files.obs);
 
   Settings.messagesOnly = request.messagesOnly;
-  ScanSources(request.mask, files);
+  std::size_t leftOut = ScanSources(request.mask, files);
   WriteToConsole("Writing files\n");
 
   MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), old.pairs, kept.pairs);
@@ -107,6 +107,6 @@ int RunUpdate(const UpdateRequest& request) {
          WriteFiles(files, old.header, merged.obsolete, kept.header, translationsToCheck));
   PrintSummary(files.crt + ": " + Counted(merged.translations.size(), "text") + ", " +
                std::to_string(merged.translated) + " translated, " + std::to_string(merged.added) +
-               " new, " + std::to_string(merged.dropped) + " obsolete");
+               " new, " + std::to_string(merged.dropped) + " obsolete" + LeftOutOfScan(leftOut));
   return 0;
 }

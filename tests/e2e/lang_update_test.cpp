@@ -86,18 +86,26 @@ TEST_F(LangUpdateTest, WarnsOfATranslationCheckCallsAnError) {
             "reports it as an error)\n");
 }
 
-// Its own files are never sources, even where the mask matches them: quotex empties its outputs
-// before it scans, and a text set aside must not come back as found.
-TEST_F(LangUpdateTest, DoesNotScanItsOwnFiles) {
+// Files of translations are never sources, whatever the mask: its own, those of another language
+// beside them (a CRT file is Clarion), PO files, and the files of a commit; so '*.*' gives the
+// texts '*.clw' gives.
+TEST_F(LangUpdateTest, NeverScansAFileOfTranslations) {
   WriteFile("TEXTS.CRT", Crt({{"&OK", "&OK"}, {"Gone", "Weg"}}));
   WriteFile("TEXTS.BAS", "  x = 'From the old BAS file'\r\n");
   WriteFile("TEXTS.po", "msgid \"It's here\"\nmsgstr \"Es ist 'hier'\"\n");
   WriteFile("OTHER.CRT.quotex-new", Crt({{"Another base's texts", ""}}));
+  WriteFile("FR.CRT", Crt({{"Cancel", "&Annuler"}, {"Customers", "Clients"}}));
+  WriteFile("fr.Pot", "msgid \"It's 'there'\"\nmsgstr \"\"\n");
   ASSERT_EQ(RunLang({"update", "*.*", "texts"}).status, 0);
   ProcessResult again = RunLang({"update", "*.*", "texts"});
   EXPECT_EQ(again.status, 0) << again.errors;
-  EXPECT_EQ(again.output, "TEXTS.CRT: 5 texts, 1 translated, 0 new, 0 obsolete\n");
+  EXPECT_EQ(again.output,
+            "TEXTS.CRT: 5 texts, 1 translated, 0 new, 0 obsolete, 8 translation files left out\n");
   EXPECT_EQ(ReadBytes(Dir() / "TEXTS.OBS"), Crt({{"Gone", "Weg"}}));
+  std::string texts = ReadBytes(Dir() / "TEXTS.LST");
+  ProcessResult sources = RunLang({"update", "*.clw", "texts"});
+  EXPECT_EQ(sources.output, "TEXTS.CRT: 5 texts, 1 translated, 0 new, 0 obsolete\n");
+  EXPECT_EQ(ReadBytes(Dir() / "TEXTS.LST"), texts);
 }
 
 // Pairs that cannot be taken as they stand are refused by every command that writes, before

@@ -149,24 +149,33 @@ void WarnOfMixedScripts(const CrtDocument& crt, const CodePage& codePage, const 
                              "code page of Latin letters"});
 }
 
+// Whether a text looks like program matter, or the sources use it as such.
+bool IsProgramMatter(const std::string& text, const SourceUses& uses) {
+  if (!ProgramMatterNote(text).empty()) return true;
+  auto found = uses.numbers.find(text);
+  return found != uses.numbers.end() && !uses.texts[found->second].use.note.empty();
+}
+
 // Tells each entry where its text is used and what it is there, or that the sources no longer
-// use it; and notes a text that looks like program matter.
+// use it; and notes a text that looks like program matter, or is used as such.
 void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses& uses,
              const CodePage& codePage) {
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
+    std::string note = ProgramMatterNote(text);
     auto found = uses.numbers.find(text);  // a text listed twice is one entry
     if (found == uses.numbers.end()) {
       entry.comments.push_back("not found in the sources");
     } else {
       const TextUses& each = uses.texts[found->second];
-      if (!each.context.empty()) entry.comments.push_back(codePage.ToUtf8(each.context));
+      if (!each.use.described.empty()) {
+        entry.comments.push_back(codePage.ToUtf8(each.use.described));
+      }
+      if (note.empty()) note = each.use.note;
       entry.references = each.references;
     }
-    if (std::string note = ProgramMatterNote(text); !note.empty()) {
-      entry.comments.push_back(note);
-    }
+    if (!note.empty()) entry.comments.push_back(note);
   }
 }
 
@@ -179,9 +188,10 @@ struct Offer {
 
 // The translated pairs of a file, in its order, but for program matter: a translation made for a
 // name or a file name is no translation of a text, and one made for a text does not fit a name.
-void AddOffers(const CrtDocument& document, const std::string& origin, std::vector<Offer>& offers) {
+void AddOffers(const CrtDocument& document, const std::string& origin, const SourceUses& uses,
+               std::vector<Offer>& offers) {
   for (const CrtPair& pair : document.pairs) {
-    if (pair.translation.empty() || !ProgramMatterNote(pair.text).empty()) continue;
+    if (pair.translation.empty() || IsProgramMatter(pair.text, uses)) continue;
     offers.push_back(Offer{DecodeNotation(pair.text), &pair, origin});
   }
 }
@@ -194,16 +204,17 @@ void AddOffers(const CrtDocument& document, const std::string& origin, std::vect
 // entries got one.
 std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
                            const BaseFiles& files, const std::vector<std::string>& compendia,
-                           const CodePage& codePage) {
+                           const SourceUses& uses, const CodePage& codePage) {
   std::vector<CrtDocument> documents;
   documents.reserve(1 + 2 * compendia.size());
   std::vector<Offer> offers;
-  AddOffers(documents.emplace_back(ReadTranslatedFile(files.obs)), {}, offers);
-  AddOffers(crt, {}, offers);
+  AddOffers(documents.emplace_back(ReadTranslatedFile(files.obs)), {}, uses, offers);
+  AddOffers(crt, {}, uses, offers);
   for (const std::string& compendium : compendia) {
     const BaseFiles other(compendium);
-    AddOffers(documents.emplace_back(ReadTranslatedFile(other.crt, true)), other.crt, offers);
-    AddOffers(documents.emplace_back(ReadTranslatedFile(other.obs)), other.obs, offers);
+    AddOffers(documents.emplace_back(ReadTranslatedFile(other.crt, true)), other.crt, uses,
+              offers);
+    AddOffers(documents.emplace_back(ReadTranslatedFile(other.obs)), other.obs, uses, offers);
   }
   std::vector<SuggestionCandidate> candidates;
   candidates.reserve(offers.size());
@@ -217,7 +228,7 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
     if (exported.entries[i].translation.empty() && !text.empty() &&
-        ProgramMatterNote(text).empty()) {
+        !IsProgramMatter(text, uses)) {
       wanting.push_back(i);
     }
   }
@@ -329,7 +340,7 @@ int RunExport(const ExportRequest& request) {
   }
   std::size_t suggested = 0;
   if (request.suggestions) {
-    suggested = AddSuggestions(exported, crt, files, request.compendia, codePage);
+    suggested = AddSuggestions(exported, crt, files, request.compendia, uses, codePage);
   }
   if (poError) std::rethrow_exception(poError);
   // A translation typed into the PO file and not imported is never lost: the old file stays,

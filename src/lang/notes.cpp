@@ -82,60 +82,126 @@ bool LooksLikeSql(std::string_view text) {
 
 }  // namespace
 
-std::string DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
+namespace {
+
+constexpr char kCompared[] = "the program compares it: leave it unless users see it";
+constexpr char kName[] = "a name the program uses: leave it unless users see it";
+constexpr char kFileName[] = "looks like a file name: leave it unless users see it";
+constexpr char kPicture[] = "a picture the program formats with: leave it";
+
+// A call still open at the quote: its name and how many of its arguments come before.
+struct OpenCall {
+  std::string_view name;
+  std::size_t argument = 0;
+};
+
+// Functions that hand on what they are given: the call around them tells what a text is.
+bool HandsOn(std::string_view name) {
+  for (std::string_view each : {"CLIP", "LEFT", "RIGHT", "UPPER", "LOWER", "SUB", "ALL", "CENTER",
+                                "CHOOSE"}) {
+    if (SameIgnoringAsciiCase(name, each)) return true;
+  }
+  return false;
+}
+
+// What a text is as an argument of `call`, in plain words, and its note; nothing where the
+// call's own name says it.
+TextUse ArgumentUse(const OpenCall& call) {
+  std::string name = StatementWord(call.name);
+  if (name == "MESSAGE") {
+    constexpr const char* kArguments[] = {"MESSAGE text", "MESSAGE title", "MESSAGE",
+                                          "MESSAGE buttons"};
+    return {call.argument < 4 ? kArguments[call.argument] : "MESSAGE", ""};
+  }
+  if (name == "{") return {"a property name ({...})", kName};
+  if (name == "NAME") return {"a name the program is linked or opened under (NAME)", kName};
+  if (name == "INLIST") return {"compared in a condition (INLIST)", kCompared};
+  if (name == "INSTRING" || name == "MATCH" || name == "STRPOS") {
+    return {"searched for in a text (" + name + ")", kCompared};
+  }
+  if ((name == "FORMAT" || name == "DEFORMAT") && call.argument == 1) {
+    return {"a picture (" + name + ")", kPicture};
+  }
+  if (name == "RUN") return {"a command the program runs (RUN)", kName};
+  return {name, ""};
+}
+
+// What a text is in a statement that is no call of its own, from its first word.
+TextUse StatementUse(std::string_view code, std::size_t first, std::size_t quote) {
+  std::size_t end = first;
+  while (end < quote && IsNameCharacter(code[end])) ++end;
+  std::string word = StatementWord(code.substr(first, end - first));
+  for (const char* condition : {"IF", "ELSIF", "CASE", "LOOP", "UNTIL", "WHILE"}) {
+    if (word == condition) return {"compared in a condition (" + word + ")", kCompared};
+  }
+  if (word == "OF" || word == "OROF") return {"a value compared in a CASE (" + word + ")", kCompared};
+  if (word == "RETURN") return {"returned by a procedure (RETURN)", ""};
+  std::size_t equals = code.find('=', first);
+  std::string_view target = equals < quote ? code.substr(first, equals - first) : std::string_view();
+  while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+    target.remove_suffix(1);
+  }
+  if (!target.empty() && target.find_first_of(" \t'") == std::string_view::npos) {
+    std::string upper(target);
+    UpperCaseAscii(upper.data());
+    bool fileName = upper.find("FILENAME") != std::string::npos || upper.ends_with("PATH");
+    // Name = 'Text', ?Ctl{PROP:Text} = ...
+    return {"assigned to " + std::string(target), fileName ? kFileName : ""};
+  }
+  return {word, ""};
+}
+
+}  // namespace
+
+TextUse DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
   // A label stands in the first column; the statement comes after it.
   std::size_t start = 0;
   if (!code.empty() && code[0] != ' ' && code[0] != '\t') {
     while (start < code.size() && code[start] != ' ' && code[start] != '\t') ++start;
   }
-  // The calls still open at the quote, innermost last, outside the strings before it.
-  std::vector<std::string_view> calls;
+  // The calls (and property braces) still open at the quote, innermost last, outside the strings
+  // before it; a statement starts after a ';' or a THEN outside them.
+  std::vector<OpenCall> calls;
   bool inString = false;
   for (std::size_t i = start; i < quote && i < code.size(); ++i) {
-    if (code[i] == '\'') inString = !inString;
+    char c = code[i];
+    if (c == '\'') inString = !inString;
     if (inString) continue;
-    if (code[i] == '(') calls.push_back(NameBefore(code, i));
-    if (code[i] == ')' && !calls.empty()) calls.pop_back();
+    if (c == '(') calls.push_back({NameBefore(code, i)});
+    if (c == '{') calls.push_back({"{"});
+    if ((c == ')' || c == '}') && !calls.empty()) calls.pop_back();
+    if (c == ',' && !calls.empty()) ++calls.back().argument;
+    bool then = SameIgnoringAsciiCase(code.substr(i, 4), "THEN") &&
+                (i == 0 || !IsNameCharacter(code[i - 1])) &&
+                (i + 4 >= code.size() || !IsNameCharacter(code[i + 4]));
+    if (calls.empty() && (c == ';' || then)) start = i + (then ? 4 : 1);
   }
   std::string attribute;
   if (!calls.empty()) {
-    std::string innermost = StatementWord(calls.back());
-    if (innermost == "TIP" || innermost == "MSG" || innermost == "FORMAT") {
+    std::string innermost = StatementWord(calls.back().name);
+    if (innermost == "TIP" || innermost == "MSG" ||
+        (innermost == "FORMAT" && calls.back().argument == 0)) {
       attribute = innermost == "FORMAT" && tildePiece ? "FORMAT column header" : innermost;
       calls.pop_back();
     }
   }
-  std::string_view statement;
-  for (auto call = calls.rbegin(); call != calls.rend() && statement.empty(); ++call) {
-    statement = *call;
+  while (!calls.empty() && (calls.back().name.empty() || HandsOn(calls.back().name))) {
+    calls.pop_back();
   }
-  std::string described;
-  if (!statement.empty()) {
-    described = StatementWord(statement);
+  TextUse use;
+  if (!calls.empty()) {
+    use = ArgumentUse(calls.back());
   } else {
-    std::size_t first = std::min(code.find_first_not_of(" \t", start), quote);
-    std::size_t equals = code.find('=', first);
-    std::string_view target =
-        equals < quote ? code.substr(first, equals - first) : std::string_view();
-    while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
-      target.remove_suffix(1);
-    }
-    if (!target.empty() && target.find_first_of(" \t'") == std::string_view::npos) {
-      described = "assigned to " + std::string(target);  // Name = 'Text', ?Ctl{PROP:Text} = ...
-    } else {
-      std::size_t end = first;
-      while (end < quote && IsNameCharacter(code[end])) ++end;
-      described = StatementWord(code.substr(first, end - first));
-    }
+    use = StatementUse(code, std::min(code.find_first_not_of(" \t", start), quote), quote);
     // A literal on a line of its own after a line break: the attribute alone tells what it is.
-    if (attribute.starts_with(described)) described.clear();
+    if (attribute.starts_with(use.described)) use.described.clear();
   }
   for (std::string_view part : {std::string_view(attribute), UseAttribute(code)}) {
     if (part.empty()) continue;
-    if (!described.empty()) described += ", ";
-    described += part;
+    if (!use.described.empty()) use.described += ", ";
+    use.described += part;
   }
-  return described;
+  return use;
 }
 
 std::string ProgramMatterNote(std::string_view text) {

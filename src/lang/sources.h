@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lang/base_files.h"
+#include "lang/notes.h"
 #include "translation/po_file.h"
 
 // Scans every entry the mask matches as quotex does, into the catalogue, but with wrapped texts
@@ -35,7 +36,7 @@ std::vector<std::string> SourceFiles(const std::string& mask, const BaseFiles& f
 // Where a text is used in the sources and what it is there.
 struct TextUses {
   std::span<const PoReference> references;  // in scan order, each once (in SourceUses::places)
-  std::string context;                      // what it is at its first place (DescribeUse)
+  TextUse use;                              // what it is at its first place (DescribeUse)
 };
 
 // Hashes a text however it is held, so that a map keyed by strings is searched with a view.

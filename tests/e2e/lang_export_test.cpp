@@ -40,17 +40,18 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
   EXPECT_NE(po.find("\"POT-Creation-Date: 1970-01-02 00:00+0000\\n\""), std::string::npos) << po;
   EXPECT_NE(po.find("\"X-Generator: quotex-lang "), std::string::npos);
   for (const char* entry : {
-           "\n#. MESSAGE\n#: Later_Procedures.clw:3 main.clw:1 main.clw:4\nmsgid \"Customers\"\n",
+           "\n#. MESSAGE text\n#: Later_Procedures.clw:3 main.clw:1 main.clw:4\n"
+           "msgid \"Customers\"\n",
            "\n#. BUTTON, USE(?OK)\n#: main.clw:2\nmsgid \"&OK\"\n",
-           "\n#. MESSAGE\n#: main.clw:3\nmsgid \"Do you want to leave?\"\n",
+           "\n#. MESSAGE text\n#: main.clw:3\nmsgid \"Do you want to leave?\"\n",
            "\n#. LIST, FORMAT column header, USE(?List)\n#: main.clw:5\nmsgid \"City\"\n",
-           "\n#. MESSAGE\n#: main.clw:6\nmsgid \"Saved\"\n",
+           "\n#. MESSAGE text\n#: main.clw:6\nmsgid \"Saved\"\n",
            "\n\n#: main.clw:7\nmsgid \"Far away\"\n",
            "\n#. ENTRY, TIP, USE(CUS:Name)\n#. looks like a name the program uses: leave it "
            "unless users see it\n#: main.clw:8\nmsgid \"CUS:NOMBRE_CORTO\"\n",
            "\n#. not found in the sources\nmsgid \"Only here\"\n",
            // A tab written either way is one text of the CRT file.
-           "\n#. MESSAGE\n#: main.clw:9 main.clw:10\nmsgid \"Tab\\there\"\n",
+           "\n#. MESSAGE text\n#: main.clw:9 main.clw:10\nmsgid \"Tab\\there\"\n",
        }) {
     EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
   }
@@ -121,9 +122,9 @@ TEST_F(LangExportTest, OffersAWrappedTextTheTranslationsOfItsPieces) {
   ProcessResult result = RunLang({"export", "de", "--sources", "*.clw"});
   EXPECT_EQ(result.output, "DE.po: 2 texts, 0 translated, 1 suggested\n");
   std::string entry =
-      "\n#. MESSAGE\n#. suggested: the translations of the texts it is made of, joined\n"
+      "\n#. MESSAGE text\n#. suggested: the translations of the texts it is made of, joined\n"
       "#: main.clw:1\n#, fuzzy\nmsgid \"Go to the first page...\"\n"
-      "msgstr \"Gehe zur ersten Seite...\"\n\n#. MESSAGE\n#: main.clw:3\nmsgid \"Go\"\n";
+      "msgstr \"Gehe zur ersten Seite...\"\n\n#. MESSAGE title\n#: main.clw:3\nmsgid \"Go\"\n";
   EXPECT_NE(ReadBytes(Dir() / "DE.po").find(entry), std::string::npos) << ReadBytes(Dir() / "DE.po");
 }
 
@@ -205,7 +206,7 @@ TEST_F(LangExportTest, FindsEveryPlaceOfManyTexts) {
   std::string po = ReadBytes(Dir() / "DE.po");
   std::size_t at = 0;  // the entries come in the CRT file's order
   for (int i = 0; i < kTexts; ++i) {
-    std::string entry = "\n#. MESSAGE\n#: a.clw:" + std::to_string(i + 1) +
+    std::string entry = "\n#. MESSAGE text\n#: a.clw:" + std::to_string(i + 1) +
                         " b.clw:" + std::to_string(kTexts - i) + "\nmsgid \"Text " +
                         std::to_string(i) + "\"\n";
     at = po.find(entry, at);

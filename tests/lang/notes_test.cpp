@@ -13,6 +13,7 @@ TEST(NotesTest, DescribesWhatATextIsInTheProgram) {
     const char* literal;  // the literal whose text is described, as it stands in the line
     bool tildePiece;
     const char* described;
+    const char* note = "";  // a word of the note, for a text used as program matter
   } cases[] = {
       {"Window WINDOW('Update Contact'),AT(,,260,200),GRAY", "'Update", false, "WINDOW"},
       {"  BUTTON('&OK'),AT(150,180),USE(?OK),DEFAULT", "'&OK'", false, "BUTTON, USE(?OK)"},
@@ -20,7 +21,28 @@ TEST(NotesTest, DescribesWhatATextIsInTheProgram) {
        "ENTRY, TIP, USE(CON:LastName)"},
       {"  ENTRY(@s40),USE (CON:Name),TIP('The name')", "'The", false, "ENTRY, TIP, USE (CON:Name)"},
       {"  IF MESSAGE('Delete?','Confirm',ICON:Question) = BUTTON:Yes", "'Confirm'", false,
-       "MESSAGE"},
+       "MESSAGE title"},
+      {"  MESSAGE('Delete ' & CLIP(Name) & '?', 'Confirm')", "'?'", false, "MESSAGE text"},
+      {"  CASE MESSAGE(Q,'Save',ICON:Question,'&Save|&Discard')", "'&Save|", false,
+       "MESSAGE buttons"},
+      {"  IF CLIP(LEFT(Line)) = 'GO' THEN Go().", "'GO'", false, "compared in a condition (IF)",
+       "compares"},
+      {"    OF 'CSTRING'", "'CSTRING'", false, "a value compared in a CASE (OF)", "compares"},
+      {"    OROF 'PSTRING' ; Size = 1", "'PSTRING'", false, "a value compared in a CASE (OROF)",
+       "compares"},
+      {"  IF INLIST(Type,'BLOB','MEMO')", "'MEMO'", false, "compared in a condition (INLIST)",
+       "compares"},
+      {"  IF Done THEN 0{PROP:Text} = 'Finished'.", "'Finished'", false,
+       "assigned to 0{PROP:Text}"},
+      {"  N += 1 ; PUName[N] = 'Property: ' & Name", "'Property", false, "assigned to PUName[N]"},
+      {"  IF W{'Proc_Name'} THEN .", "'Proc_Name'", false, "a property name ({...})", "name"},
+      {"Debug PROCEDURE(*CSTRING),RAW,NAME('OutputDebugStringA')", "'Output", false,
+       "a name the program is linked or opened under (NAME)", "name"},
+      {"  Shown = FORMAT(Amount,'@N12.2~ Euro~')", "'@N", false, "a picture (FORMAT)", "picture"},
+      {"  SELF.FileNameValue = 'Planning'", "'Planning'", false, "assigned to SELF.FileNameValue",
+       "file name"},
+      {"  RETURN 'Done ' & CHOOSE(OK,'well','badly')", "'well'", false,
+       "returned by a procedure (RETURN)"},
       {"  ITEM('E&xit'),MSG('Leave it'),USE(?Exit)", "'Leave", false, "ITEM, MSG, USE(?Exit)"},
       {"  LIST,USE(?List),FORMAT('120L~Name~@s40@')", "'120L", true,
        "LIST, FORMAT column header, USE(?List)"},
@@ -32,7 +54,10 @@ TEST(NotesTest, DescribesWhatATextIsInTheProgram) {
   };
   for (const auto& c : cases) {
     std::string line = c.line;
-    EXPECT_EQ(DescribeUse(line, line.find(c.literal), c.tildePiece), c.described) << c.line;
+    TextUse use = DescribeUse(line, line.find(c.literal), c.tildePiece);
+    EXPECT_EQ(use.described, c.described) << c.line;
+    EXPECT_EQ(use.note.empty(), *c.note == '\0') << c.line << ": " << use.note;
+    EXPECT_NE(use.note.find(c.note), std::string::npos) << c.line << ": " << use.note;
   }
 }
 

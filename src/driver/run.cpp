@@ -56,12 +56,17 @@ std::vector<std::string> ScanAndWrite(DirectorySearch& search) {
 }  // namespace
 
 std::vector<std::string> ScanEntries(DirectorySearch& search,
-                                     const std::function<bool(const char*)>& skip) {
+                                     const std::function<bool(const char*)>& skip,
+                                     const std::function<void(const char*)>& show) {
   std::vector<std::string> unread;
   do {
     std::string shown = search.Name();
     UpperCaseAscii(shown.data());
-    WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
+    if (show) {
+      show(FormatScratch("Scanningfile: %s", shown.c_str()));
+    } else {
+      WriteToConsole(FormatScratch("\rScanningfile: %s", shown.c_str()));
+    }
     if (skip && skip(search.OpenName())) continue;
     CurrentScanObserver().OnFile(search.Name());
     if (!ScanFile(search.OpenName())) unread.push_back(search.Name());

@@ -11,11 +11,12 @@
 int Run(int argc, const char* const* argv);
 
 // Scans every entry of a started search, from the one that started it, showing each on the
-// console ("\rScanningfile: NAME"), and passes over, unscanned, those that `skip` picks by the
-// name they are opened under. Returns the names, as the search gave them, of the files that
-// could not be read.
+// console ("Scanningfile: NAME", by `show`, or else as quotex shows it: after a carriage
+// return), and passes over, unscanned, those that `skip` picks by the name they are opened
+// under. Returns the names, as the search gave them, of the files that could not be read.
 std::vector<std::string> ScanEntries(DirectorySearch& search,
-                                     const std::function<bool(const char*)>& skip = nullptr);
+                                     const std::function<bool(const char*)>& skip = nullptr,
+                                     const std::function<void(const char*)>& show = nullptr);
 
 // What a command line asks for.
 enum class CommandLine {

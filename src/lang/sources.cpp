@@ -15,6 +15,7 @@
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "lang/notes.h"
+#include "lang/progress.h"
 #include "output/outputs.h"
 #include "platform/platform.h"
 #include "scan/scanner.h"
@@ -149,13 +150,18 @@ std::size_t ScanSources(const std::string& mask, const BaseFiles& files) {
     throw LangError(mask, "no file in the current directory matches this mask");
   }
   std::size_t leftOut = 0;
-  std::vector<std::string> unreadable = ScanEntries(search, [&](const char* entry) {
-    bool skip = own.Includes(entry);
-    leftOut += skip;
-    return skip;
-  });
+  // quotex leaves the end of a longer name after a shorter one; this line is blanked out.
+  ConsoleLine progress;
+  std::vector<std::string> unreadable = ScanEntries(
+      search,
+      [&](const char* entry) {
+        bool skip = own.Includes(entry);
+        leftOut += skip;
+        return skip;
+      },
+      [&progress](const char* shown) { progress.Show(shown); });
   search.Close();
-  WriteToConsole("\n");
+  progress.Clear();
   if (unreadable.empty()) return leftOut;
   for (const std::string& name : unreadable) {
     std::fprintf(stderr, "%s: error: cannot read this source to its end\n", name.c_str());

@@ -13,6 +13,7 @@
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "lang/merge.h"
+#include "lang/progress.h"
 #include "lang/sources.h"
 #include "output/outputs.h"
 #include "platform/platform.h"
@@ -93,18 +94,22 @@ int RunUpdate(const UpdateRequest& request) {
 
   Settings.messagesOnly = request.messagesOnly;
   std::size_t leftOut = ScanSources(request.mask, files);
-  WriteToConsole("Writing files\n");
-
-  MergedTranslations merged = MergeTranslations(CatalogueTextsAsWritten(), old.pairs, kept.pairs);
-  std::size_t index = 0;
-  for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
-    List.SetTranslation(node, merged.translations[index++]);
+  MergedTranslations merged;
+  std::vector<Diagnostic> keptBroken;
+  {
+    ConsoleLine writing;  // blanked before anything is printed
+    writing.Show("Writing files");
+    merged = MergeTranslations(CatalogueTextsAsWritten(), old.pairs, kept.pairs);
+    std::size_t index = 0;
+    for (TextListNode* node = List.First(); node != nullptr; node = List.Next()) {
+      List.SetTranslation(node, merged.translations[index++]);
+    }
+    bool translationsToCheck =
+        std::any_of(merged.translations.begin(), merged.translations.end(),
+                    [](const std::string& each) { return FindNotationProblem(each).has_value(); });
+    keptBroken = WriteFiles(files, old.header, merged.obsolete, kept.header, translationsToCheck);
   }
-  bool translationsToCheck =
-      std::any_of(merged.translations.begin(), merged.translations.end(),
-                  [](const std::string& each) { return FindNotationProblem(each).has_value(); });
-  Report(files.crt,
-         WriteFiles(files, old.header, merged.obsolete, kept.header, translationsToCheck));
+  Report(files.crt, keptBroken);
   PrintSummary(files.crt + ": " + Counted(merged.translations.size(), "text") + ", " +
                std::to_string(merged.translated) + " translated, " + std::to_string(merged.added) +
                " new, " + std::to_string(merged.dropped) + " obsolete" + LeftOutOfScan(leftOut));

@@ -163,12 +163,17 @@ TEST_F(LangUpdateTest, KeepsTheLabelsAndAttributesAProgramNames) {
   EXPECT_EQ(lines[7], "           PSTRING('Abbrechen')");
 }
 
+// quotex's progress lines, each blanking out what is left of a longer one, and nothing of them
+// once the command is done.
 TEST_F(LangUpdateTest, ShowsQuotexProgressOnTheTerminal) {
+  WriteFile("LONGNAME.clw", "  MESSAGE('Long')\r\n");
   ProcessOptions onTerminal;
   onTerminal.onTerminal = true;
   ProcessResult result = RunLang({"update", "*.clw", "texts"}, onTerminal);
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.console, "\rScanningfile: MAIN.CLW\nWriting files\n");
+  EXPECT_EQ(result.console, "\rScanningfile: LONGNAME.CLW\rScanningfile: MAIN.CLW    \r" +
+                                std::string(22, ' ') + "\r\rWriting files\r" +
+                                std::string(13, ' ') + "\r");
 }
 
 TEST_F(LangUpdateTest, RefusesAnOldFileItCannotReadAndChangesNothing) {

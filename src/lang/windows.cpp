@@ -73,7 +73,7 @@ std::string CheckWindows(const std::string& mask, const BaseFiles& files, const 
   std::size_t misfits = 0;
   for (const Window& window : windows) {
     WindowFit fit = FitWindow(window, translations, codePage);
-    Report(window.file, MisfitWarnings(window, fit));
+    Report(window.file, MisfitWarnings(window, fit), true);  // check lists every problem
     misfits += fit.misfits;
   }
   return ", " + Counted(windows.size(), "window") + ", " + MisfitCount(misfits);

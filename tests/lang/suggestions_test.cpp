@@ -200,3 +200,50 @@ TEST(SuggestionsTest, JoinsTheTranslationsOfThePiecesAWrappedTextWasCollectedIn)
 }
 
 
+
+// Short texts are near only in case, accelerators, punctuation and blanks; those differences are
+// offered at any length, however little alike the characters are.
+TEST(SuggestionsTest, OffersWhatATranslatorCanTrust) {
+  const struct {
+    const char* candidate;
+    const char* query;
+    bool offered;
+  } cases[] = {
+      {"P&rint Setup...", "P&RINT SETUP...", true},
+      {"&Print", "Print", true},
+      {"Name:", "name", true},
+      {"Customer list", "Customerlist", true},
+      {"Cel", "Ce", false},
+      {"Verkoop", "Verko", false},
+      {"Planning", "AAPlanning", false},
+      {"Save file B", "Save file C", false},
+      {"Page 1", "Page 2", false},
+      {"Delete the records", "Delete the record", true},
+  };
+  for (const auto& c : cases) {
+    const std::vector<SuggestionCandidate> candidates = {{"Unrelated text", 1}, {c.candidate, 2}};
+    std::optional<Suggestion> found = Suggester(candidates, 1).Find(c.query);
+    EXPECT_EQ(found.has_value(), c.offered) << c.candidate << " / " << c.query;
+    if (found) {
+      EXPECT_EQ(found->payload, 2u);
+    }
+  }
+}
+
+// Among many texts alike in all but a number, every one passes the index's bounds: the work of
+// each query is bounded, and it still gets a near one.
+TEST(SuggestionsTest, BoundsTheWorkAmongTextsAllAlike) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 40000; ++i) {
+    texts.push_back("Customer " + std::to_string(100000 + 2 * i) + " record was changed");
+  }
+  std::vector<SuggestionCandidate> candidates;
+  for (std::size_t i = 0; i < texts.size(); ++i) candidates.push_back({texts[i], i});
+  Suggester suggester(candidates, 40000);
+  for (int i = 0; i < 40000; i += 97) {
+    std::optional<Suggestion> found =
+        suggester.Find("Customer " + std::to_string(100001 + 2 * i) + " record was changed");
+    ASSERT_TRUE(found);
+    EXPECT_GE(found->ratio, 0.9);
+  }
+}

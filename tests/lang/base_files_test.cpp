@@ -6,10 +6,8 @@ namespace {
 
 TEST(BaseFilesTest, TakesTheLanguageFromABaseNamedForIt) {
   const std::pair<const char*, const char*> cases[] = {
-      {"de", "de"},         {"lang/DE", "de"}, {"pt_BR", "pt_BR"}, {"PT_br", "pt_BR"},
-      {"fil_PH", "fil_PH"}, {"texts", ""},     {"app", ""},        {"d_e", ""},
-      {"pt_BRA", ""},       {"d1", ""},        {"de_", ""},
-  };
+      {"de", "de"}, {"lang/DE", "de"}, {"PT_br", "pt_BR"}, {"fil_PH", "fil_PH"}, {"texts", ""},
+      {"app", ""},  {"d_e", ""},       {"pt_BRA", ""},     {"d1", ""},           {"de_", ""}};
   for (const auto& [base, language] : cases) EXPECT_EQ(LanguageOfBase(base), language) << base;
 }
 

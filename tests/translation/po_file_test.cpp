@@ -108,28 +108,6 @@ TEST(PoFileTest, KeepsHeaderValuesOnOneLine) {
   EXPECT_EQ(po.find("\"Language:"), std::string::npos);
 }
 
-// A file name holding a blank is one name between U+2068 and U+2069, as gettext writes it.
-TEST(PoFileTest, WritesEveryReferenceAsOneName) {
-  const struct {
-    std::string file, written;
-  } cases[] = {
-      {"form.clw", "#: form.clw:7"},
-      {"Voorr Pln 001.clw", "#: \u2068Voorr Pln 001.clw\u2069:7"},
-      {"Tab\there\n.clw", "#: \u2068Tab here .clw\u2069:7"},
-      {"Padr\xC3\xB3n.clw", "#: Padr\xC3\xB3n.clw:7"},
-  };
-  for (const auto& c : cases) {
-    PoHeader header = kHeader;
-    header.referenceFiles = {c.file};
-    const PoReference reference{0, 7};
-    PoEntry entry = Entry("Save", "");
-    entry.references = std::span(&reference, 1);
-    std::string po = WritePo(header, {entry});
-    EXPECT_NE(po.find("\n" + c.written + "\nmsgid \"Save\""), std::string::npos) << po;
-    EXPECT_EQ(ProblemsOf(ReadPo(po)), std::vector<std::string>{});
-  }
-}
-
 TEST(PoFileTest, ReadsWhatEditorsWrite) {
   PoDocument po = ReadPo(
       "\xEF\xBB\xBF# Translation of TEXTS\r\n"

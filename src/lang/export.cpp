@@ -53,8 +53,7 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
     if (!ReadFileIfPresent(name, old)) throw LangError(name, "cannot read: it is gone");
     WriteStaged(set.Stage(backup), backup, [&](const auto& write) { write(old); });
   }
-  WriteStaged(set.Stage(name), name,
-              [&](const auto& write) { WritePo(header, entries, write); });
+  WriteStaged(set.Stage(name), name, [&](const auto& write) { WritePo(header, entries, write); });
   set.Commit();
 }
 
@@ -139,14 +138,14 @@ void WarnOfMixedScripts(const CrtDocument& crt, const CodePage& codePage, const 
   if (mixed.empty()) return;
   // Every text reads without mixing in cp1252, which has Latin letters only, and most
   // applications written in Latin letters are written in it.
-  PrintDiagnostic(name, {line, Severity::kWarning,
-                         Counted(mixed.size(), "text") +
-                             " of the file mix Latin letters with Cyrillic or Greek ones inside "
-                             "a word in " +
-                             std::string(codePage.Name()) + ", as " +
-                             Quoted(codePage.ToUtf8(mixed.front())) +
-                             " does: the file is likely in cp1252 (--charset cp1252) or another "
-                             "code page of Latin letters"});
+  PrintDiagnostic(
+      name, {line, Severity::kWarning,
+             Counted(mixed.size(), "text") +
+                 " of the file mix Latin letters with Cyrillic or Greek ones inside "
+                 "a word in " +
+                 std::string(codePage.Name()) + ", as " + Quoted(codePage.ToUtf8(mixed.front())) +
+                 " does: the file is likely in cp1252 (--charset cp1252) or another "
+                 "code page of Latin letters"});
 }
 
 // Whether a text looks like program matter, or the sources use it as such.
@@ -212,8 +211,7 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
   AddOffers(crt, {}, uses, offers);
   for (const std::string& compendium : compendia) {
     const BaseFiles other(compendium);
-    AddOffers(documents.emplace_back(ReadTranslatedFile(other.crt, true)), other.crt, uses,
-              offers);
+    AddOffers(documents.emplace_back(ReadTranslatedFile(other.crt, true)), other.crt, uses, offers);
     AddOffers(documents.emplace_back(ReadTranslatedFile(other.obs)), other.obs, uses, offers);
   }
   std::vector<SuggestionCandidate> candidates;
@@ -227,8 +225,7 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
   std::vector<std::size_t> wanting;  // the entries to find a suggestion for
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    if (exported.entries[i].translation.empty() && !text.empty() &&
-        !IsProgramMatter(text, uses)) {
+    if (exported.entries[i].translation.empty() && !text.empty() && !IsProgramMatter(text, uses)) {
       wanting.push_back(i);
     }
   }
@@ -350,12 +347,12 @@ int RunExport(const ExportRequest& request) {
   std::string backup = lost.count > 0 ? poName + "~" : "";
   ReplacePoFile(poName, header, exported.entries, files, backup);
   if (lost.count > 0) {
-    PrintDiagnostic(poName, {0, Severity::kWarning,
-                             "held " + Counted(lost.count, "translation") +
-                                 " that the new file does not, the first for msgid " +
-                                 Quoted(lost.first->id) + ": the old file is kept as " + backup +
-                                 " ('quotex-lang import " + backup + " " + request.base +
-                                 "' takes them)"});
+    PrintDiagnostic(
+        poName, {0, Severity::kWarning,
+                 "held " + Counted(lost.count, "translation") +
+                     " that the new file does not, the first for msgid " + Quoted(lost.first->id) +
+                     ": the old file is kept as " + backup + " ('quotex-lang import " + backup +
+                     " " + request.base + "' takes them)"});
   }
   PrintSummary(poName + ": " + Counted(exported.entries.size(), "text") + ", " +
                std::to_string(exported.translated) + " translated" +

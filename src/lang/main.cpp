@@ -247,8 +247,8 @@ int ReportUsageError(const CommandLine& commandLine, const CLI::ParseError& erro
       message = "unknown command '" + command + "' " + kCommands;
     }
     // A mask the shell expanded arrives as the files it matches: `update a.clw b.clw de`.
-    bool takesMask = command == "update" || command == "export" || command == "check" ||
-                     command == "preview";
+    bool takesMask =
+        command == "update" || command == "export" || command == "check" || command == "preview";
     if (takesMask && error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ExtrasError)) {
       message += " (a mask the shell expanded into file names? Quote it, as in quotex-lang " +
                  command + (command == "update" ? " '*.clw' de)" : " de --sources '*.clw')");

@@ -97,8 +97,8 @@ struct OpenCall {
 
 // Functions that hand on what they are given: the call around them tells what a text is.
 bool HandsOn(std::string_view name) {
-  for (std::string_view each : {"CLIP", "LEFT", "RIGHT", "UPPER", "LOWER", "SUB", "ALL", "CENTER",
-                                "CHOOSE"}) {
+  for (std::string_view each :
+       {"CLIP", "LEFT", "RIGHT", "UPPER", "LOWER", "SUB", "ALL", "CENTER", "CHOOSE"}) {
     if (SameIgnoringAsciiCase(name, each)) return true;
   }
   return false;
@@ -134,10 +134,12 @@ TextUse StatementUse(std::string_view code, std::size_t first, std::size_t quote
   for (const char* condition : {"IF", "ELSIF", "CASE", "LOOP", "UNTIL", "WHILE"}) {
     if (word == condition) return {"compared in a condition (" + word + ")", kCompared};
   }
-  if (word == "OF" || word == "OROF") return {"a value compared in a CASE (" + word + ")", kCompared};
+  if (word == "OF" || word == "OROF")
+    return {"a value compared in a CASE (" + word + ")", kCompared};
   if (word == "RETURN") return {"returned by a procedure (RETURN)", ""};
   std::size_t equals = code.find('=', first);
-  std::string_view target = equals < quote ? code.substr(first, equals - first) : std::string_view();
+  std::string_view target =
+      equals < quote ? code.substr(first, equals - first) : std::string_view();
   while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
     target.remove_suffix(1);
   }

@@ -30,6 +30,5 @@ void StepProgress::Done(std::size_t steps) {
   auto now = std::chrono::steady_clock::now();
   if (now < next_) return;
   next_ = now + std::chrono::milliseconds(200);
-  line_.Show(what_ + ": " + std::to_string(steps) + " of " + std::to_string(total_) + " " +
-             steps_);
+  line_.Show(what_ + ": " + std::to_string(steps) + " of " + std::to_string(total_) + " " + steps_);
 }

@@ -178,8 +178,8 @@ struct SuggestionIndex::Best {
 
 SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candidates,
                                  std::size_t queries)
-    : queryWork_(std::clamp(kAllQueriesWork / std::max<std::size_t>(queries, 1), kLeastWork,
-                            kMostWork)) {
+    : queryWork_(
+          std::clamp(kAllQueriesWork / std::max<std::size_t>(queries, 1), kLeastWork, kMostWork)) {
   std::size_t count = candidates.size(), totalLength = 0;
   for (const SuggestionCandidate& candidate : candidates) {
     if (candidate.characters.size() > kMaxLength) throw std::length_error("text too long");

@@ -83,7 +83,8 @@ TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
   for (const char* entry : {
            "\n#, fuzzy\n#| msgid \"Delete the record\"\nmsgid \"Delete the records\"\n"
            "msgstr \"Den Satz loeschen\"\n",
-           "\n#, fuzzy\n#| msgid \"Save the text file B\"\nmsgid \"Save the text file C\"\nmsgstr \"B\"\n",
+           "\n#, fuzzy\n#| msgid \"Save the text file B\"\nmsgid \"Save the text file C\"\nmsgstr "
+           "\"B\"\n",
            "\n\nmsgid \"Print\"\nmsgstr \"\"\n",
            "\n#. suggested by other/DE.CRT\n#, fuzzy\nmsgid \"Open the customer\"\n"
            "msgstr \"Kunden oeffnen\"\n",
@@ -125,7 +126,8 @@ TEST_F(LangExportTest, OffersAWrappedTextTheTranslationsOfItsPieces) {
       "\n#. MESSAGE text\n#. suggested: the translations of the texts it is made of, joined\n"
       "#: main.clw:1\n#, fuzzy\nmsgid \"Go to the first page...\"\n"
       "msgstr \"Gehe zur ersten Seite...\"\n\n#. MESSAGE title\n#: main.clw:3\nmsgid \"Go\"\n";
-  EXPECT_NE(ReadBytes(Dir() / "DE.po").find(entry), std::string::npos) << ReadBytes(Dir() / "DE.po");
+  EXPECT_NE(ReadBytes(Dir() / "DE.po").find(entry), std::string::npos)
+      << ReadBytes(Dir() / "DE.po");
 }
 
 // Any sequence of export (with or without suggestions, another application's among them), import
@@ -136,11 +138,16 @@ TEST_F(LangExportTest, NoSequenceOfCommandsBlocksOrLosesATranslation) {
   MakeDirectory("other");
   WriteFile("other/DE.CRT", Crt({{"Save the files", "Dateien sichern"}}));
   const Arguments steps[] = {
-      {"update", "*.clw", "de"},      {"export", "de", "--compendium", "other/de"},
-      {"export", "de"},               {"export", "de", "--no-suggestions"},
-      {"import", "DE.po", "de"},      {"export", "de", "--compendium", "other/de"},
-      {"update", "*.clw", "de"},      {"export", "de", "--sources", "*.clw"},
-      {"import", "DE.po", "de", "--fuzzy"}, {"export", "de", "--no-suggestions"},
+      {"update", "*.clw", "de"},
+      {"export", "de", "--compendium", "other/de"},
+      {"export", "de"},
+      {"export", "de", "--no-suggestions"},
+      {"import", "DE.po", "de"},
+      {"export", "de", "--compendium", "other/de"},
+      {"update", "*.clw", "de"},
+      {"export", "de", "--sources", "*.clw"},
+      {"import", "DE.po", "de", "--fuzzy"},
+      {"export", "de", "--no-suggestions"},
   };
   for (const Arguments& step : steps) {
     EXPECT_EQ(RunLang(step).errors, "") << testing::PrintToString(step);
@@ -148,14 +155,18 @@ TEST_F(LangExportTest, NoSequenceOfCommandsBlocksOrLosesATranslation) {
   std::string po = ReadBytes(Dir() / "DE.po");
   const std::string untranslated = "msgid \"Close\"\nmsgstr \"\"";
   WriteFile("DE.po", po.replace(po.find(untranslated), untranslated.size(),
-                                "msgid \"Close\"\nmsgstr \"Schlie\xC3\x9F" "en\""));
+                                "msgid \"Close\"\nmsgstr \"Schlie\xC3\x9F"
+                                "en\""));
   EXPECT_EQ(RunLang({"export", "de", "--sources", "*.clw"}).errors,
             "DE.po: warning: held 1 translation that the new file does not, the first for msgid "
             "'Close': the old file is kept as DE.po~ ('quotex-lang import DE.po~ de' takes "
             "them)\n");
   EXPECT_EQ(ReadBytes(Dir() / "DE.po~"), po);
   ASSERT_EQ(RunLang({"import", "DE.po~", "de"}).status, 0);
-  EXPECT_NE(ReadBytes(Dir() / "DE.CRT").find("PSTRING('Schlie\xDF" "en')"), std::string::npos);
+  EXPECT_NE(ReadBytes(Dir() / "DE.CRT")
+                .find("PSTRING('Schlie\xDF"
+                      "en')"),
+            std::string::npos);
   EXPECT_EQ(RunLang({"export", "de"}).errors, "");
 }
 
@@ -195,8 +206,9 @@ TEST_F(LangExportTest, EveryToolReadsThePoFileWithoutAWarning) {
   if (std::system(tools) != 0) {
     GTEST_SKIP() << "needs gettext, translate-toolkit and polib";
   }
-  WriteFile("Voorr Pln 001.clw",
-            "  ITEM('Padr\xF3n'),USE(?Padr\xF3nVERPADRON)\r\n  MESSAGE('One<13,10>Two','Title')\r\n");
+  WriteFile(
+      "Voorr Pln 001.clw",
+      "  ITEM('Padr\xF3n'),USE(?Padr\xF3nVERPADRON)\r\n  MESSAGE('One<13,10>Two','Title')\r\n");
   WriteFile("Caf\xE9.clw", "  MESSAGE('Caf\xE9')\r\n");
   WriteFile("Caf\xC3\xA9s.clw", "  MESSAGE('Caf\xE9s')\r\n");
   WriteFile("FR.CRT", Crt({{"Title", "Titre"}}));
@@ -204,8 +216,9 @@ TEST_F(LangExportTest, EveryToolReadsThePoFileWithoutAWarning) {
   ProcessResult result = RunLang({"export", "de", "--sources", "*.*"});
   ASSERT_EQ(result.status, 0) << result.errors;
   std::string po = ReadBytes(Dir() / "DE.po");
-  for (const char* part : {"#. ITEM, USE(?Padr\xC3\xB3nVERPADRON)\n#: \u2068Voorr Pln 001.clw\u2069:1\n",
-                           "#: Caf\xC3\xA9.clw:1\n", "#: Caf\xC3\xA9s.clw:1\n", "\"One<13>\\n\"\n"}) {
+  for (const char* part :
+       {"#. ITEM, USE(?Padr\xC3\xB3nVERPADRON)\n#: \u2068Voorr Pln 001.clw\u2069:1\n",
+        "#: Caf\xC3\xA9.clw:1\n", "#: Caf\xC3\xA9s.clw:1\n", "\"One<13>\\n\"\n"}) {
     EXPECT_NE(po.find(part), std::string::npos) << part << "\nin\n" << po;
   }
   std::string commands =

@@ -199,8 +199,6 @@ TEST(SuggestionsTest, JoinsTheTranslationsOfThePiecesAWrappedTextWasCollectedIn)
   for (const auto& c : cases) EXPECT_EQ(pieces.Join(c.text), c.expected) << c.text;
 }
 
-
-
 // Short texts are near only in case, accelerators, punctuation and blanks; those differences are
 // offered at any length, however little alike the characters are.
 TEST(SuggestionsTest, OffersWhatATranslatorCanTrust) {
@@ -233,7 +231,9 @@ TEST(SuggestionsTest, OffersWhatATranslatorCanTrust) {
 // Among many texts alike in all but a number, every one passes the index's bounds: the work of
 // each query is bounded, and it still gets a near one.
 TEST(SuggestionsTest, BoundsTheWorkAmongTextsAllAlike) {
-  auto text = [](int number) { return "Customer " + std::to_string(number) + " record was changed"; };
+  auto text = [](int number) {
+    return "Customer " + std::to_string(number) + " record was changed";
+  };
   std::vector<std::string> texts;
   for (int i = 0; i < 40000; ++i) texts.push_back(text(100000 + 2 * i));
   std::vector<SuggestionCandidate> candidates;

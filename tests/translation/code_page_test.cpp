@@ -145,9 +145,11 @@ TEST(CodePageTest, ConvertsTextAndFindsWhatDoesNotConvert) {
 // Latin letters beside Cyrillic or Greek ones inside a word: a text read in the wrong code page.
 TEST(CodePageTest, TellsATextThatMixesScriptsInsideAWord) {
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"Posici\xF3n IVA:", "cp1251", true}, {"Posici\xF3n IVA:", "cp1252", false},
+      {"Posici\xF3n IVA:", "cp1251", true},
+      {"Posici\xF3n IVA:", "cp1252", false},
       {"\xCF\xF0\xE8\xE2\xE5\xF2 USB", "cp1251", false},  // Cyrillic, then Latin
-      {"\xEC\xE5\xED\xFEs", "cp1251", true},  {"Caf\xE9", "cp437", true},  // a Greek letter
+      {"\xEC\xE5\xED\xFEs", "cp1251", true},
+      {"Caf\xE9", "cp437", true},  // a Greek letter
   };
   for (const auto& [bytes, name, mixes] : cases) {
     EXPECT_EQ(Named(name).MixesScriptsInAWord(bytes), mixes) << bytes;

@@ -185,8 +185,8 @@ TEST(PoExchangeTest, RefusesWhatWouldSpoilTheFiles) {
   const struct {
     int matched, unmatched;
     bool takeUnmatched, refused;
-  } cases[] = {{1, 11, false, true}, {1, 11, true, false}, {11, 11, false, false},
-               {0, 10, false, false}};
+  } cases[] = {
+      {1, 11, false, true}, {1, 11, true, false}, {11, 11, false, false}, {0, 10, false, false}};
   for (const auto& c : cases) {
     Pairs texts = {{"Long", ""}};
     std::string po =
@@ -196,11 +196,13 @@ TEST(PoExchangeTest, RefusesWhatWouldSpoilTheFiles) {
       po += "msgid \"" + std::string(i < c.matched ? "Text " : "Other ") + std::to_string(i) +
             "\"\nmsgstr \"T\"\n\n";
     }
-    std::vector<std::string> errors = Formatted(
-        ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(), {false, c.takeUnmatched}).diagnostics);
+    std::vector<std::string> errors =
+        Formatted(ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(), {false, c.takeUnmatched})
+                      .diagnostics);
     std::erase_if(errors, [](const std::string& each) { return each.find("error") == each.npos; });
     EXPECT_EQ(errors.size(), c.refused ? 2u : 1u) << c.matched << " " << c.unmatched;
-    EXPECT_EQ(errors.back(), "6: error: translation is 256 characters long; a PSTRING holds at most 255");
+    EXPECT_EQ(errors.back(),
+              "6: error: translation is 256 characters long; a PSTRING holds at most 255");
   }
 }
 

@@ -209,12 +209,10 @@ TEST_F(LangExportTest, EveryToolReadsThePoFileWithoutAWarning) {
   WriteFile(
       "Voorr Pln 001.clw",
       "  ITEM('Padr\xF3n'),USE(?Padr\xF3nVERPADRON)\r\n  MESSAGE('One<13,10>Two','Title')\r\n");
-  WriteFile("Caf\xE9.clw", "  MESSAGE('Caf\xE9')\r\n");
+  WriteFile("Caf\xE9.clw", "  MESSAGE('Caf\xE9')\r\n");  // a name in the code page, and in UTF-8
   WriteFile("Caf\xC3\xA9s.clw", "  MESSAGE('Caf\xE9s')\r\n");
-  WriteFile("FR.CRT", Crt({{"Title", "Titre"}}));
-  ASSERT_EQ(RunLang({"update", "*.*", "de"}).status, 0);
-  ProcessResult result = RunLang({"export", "de", "--sources", "*.*"});
-  ASSERT_EQ(result.status, 0) << result.errors;
+  ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
+  ASSERT_EQ(RunLang({"export", "de", "--sources", "*.clw"}).status, 0);
   std::string po = ReadBytes(Dir() / "DE.po");
   for (const char* part :
        {"#. ITEM, USE(?Padr\xC3\xB3nVERPADRON)\n#: \u2068Voorr Pln 001.clw\u2069:1\n",
@@ -223,17 +221,14 @@ TEST_F(LangExportTest, EveryToolReadsThePoFileWithoutAWarning) {
   }
   std::string commands =
       "cd '" + Dir().string() +
-      "' && msgfmt --check -o /dev/null DE.po && msgcat DE.po -o /dev/null && "
-      "msgattrib DE.po -o /dev/null && pocount DE.po >/dev/null && "
-      "po2xliff --progress=none DE.po DE.xlf && grep -q 'Caf\xC3\xA9s' DE.xlf && "
-      "/usr/bin/python3 -c \"import polib; assert len(polib.pofile('DE.po')) == 5\" 2>tools.txt";
+      "' && (msgfmt --check -o /dev/null DE.po && msgcat DE.po -o /dev/null && msgattrib DE.po "
+      "-o /dev/null && pocount DE.po >/dev/null && po2xliff --progress=none DE.po DE.xlf && grep "
+      "-q 'Caf\xC3\xA9s' DE.xlf && /usr/bin/python3 -c \"import polib; assert "
+      "len(polib.pofile('DE.po')) == 5\") 2>tools.txt";
   EXPECT_EQ(std::system(commands.c_str()), 0) << commands;
   EXPECT_EQ(ReadBytes(Dir() / "tools.txt"), "");
-
-  ProcessResult cyrillic = RunLang({"export", "de", "--charset", "cp1251", "-o", "ru.po"});
-  EXPECT_NE(cyrillic.errors.find("DE.CRT:3: warning: 3 texts of the file mix Latin letters"),
-            std::string::npos)
-      << cyrillic.errors;
+  EXPECT_TRUE(RunLang({"export", "de", "--charset", "cp1251", "-o", "ru.po"})
+                  .errors.starts_with("DE.CRT:3: warning: 3 texts of the file mix Latin letters"));
 }
 
 // Tens of thousands of texts, each used on two lines of two files, every one found where it is.

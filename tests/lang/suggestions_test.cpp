@@ -206,25 +206,15 @@ TEST(SuggestionsTest, OffersWhatATranslatorCanTrust) {
     const char* candidate;
     const char* query;
     bool offered;
-  } cases[] = {
-      {"P&rint Setup...", "P&RINT SETUP...", true},
-      {"&Print", "Print", true},
-      {"Name:", "name", true},
-      {"Customer list", "Customerlist", true},
-      {"Cel", "Ce", false},
-      {"Verkoop", "Verko", false},
-      {"Planning", "AAPlanning", false},
-      {"Save file B", "Save file C", false},
-      {"Page 1", "Page 2", false},
-      {"Delete the records", "Delete the record", true},
-  };
+  } cases[] = {{"P&rint Setup...", "P&RINT SETUP...", true}, {"&Print", "Print", true},
+                 {"Name:", "name", true}, {"Customer list", "Customerlist", true},
+                 {"Delete the records", "Delete the record", true}, {"Cel", "Ce", false},
+                 {"Verkoop", "Verko", false}, {"Planning", "AAPlanning", false},
+                 {"Save file B", "Save file C", false}, {"Page 1", "Page 2", false}};
   for (const auto& c : cases) {
     const std::vector<SuggestionCandidate> candidates = {{"Unrelated text", 1}, {c.candidate, 2}};
     std::optional<Suggestion> found = Suggester(candidates, 1).Find(c.query);
-    EXPECT_EQ(found.has_value(), c.offered) << c.candidate << " / " << c.query;
-    if (found) {
-      EXPECT_EQ(found->payload, 2u);
-    }
+    EXPECT_EQ(found ? found->payload : 0, c.offered ? 2u : 0) << c.candidate << " / " << c.query;
   }
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -182,26 +184,21 @@ TEST(PoExchangeTest, KeepsLateTranslationsInTheObsoleteTexts) {
 // A file most of whose translations (more than a handful) match no text is likely another
 // application's; one a PSTRING cannot hold would make the CRT file invalid.
 TEST(PoExchangeTest, RefusesWhatWouldSpoilTheFiles) {
-  const struct {
-    int matched, unmatched;
-    bool takeUnmatched, refused;
-  } cases[] = {
-      {1, 11, false, true}, {1, 11, true, false}, {11, 11, false, false}, {0, 10, false, false}};
-  for (const auto& c : cases) {
+  // Texts matched and not, whether to take them all the same, and the errors.
+  const std::tuple<int, int, bool, std::size_t> cases[] = {
+      {1, 11, false, 2}, {1, 11, true, 1}, {11, 11, false, 1}, {0, 10, false, 1}};
+  for (const auto& [matched, unmatched, takeUnmatched, errors] : cases) {
     Pairs texts = {{"Long", ""}};
-    std::string po =
-        std::string(kHeader) + "msgid \"Long\"\nmsgstr \"" + std::string(255, 'x') + "<13>\"\n\n";
-    for (int i = 0; i < c.matched + c.unmatched; ++i) {
-      if (i < c.matched) texts.emplace_back("Text " + std::to_string(i), "");
-      po += "msgid \"" + std::string(i < c.matched ? "Text " : "Other ") + std::to_string(i) +
-            "\"\nmsgstr \"T\"\n\n";
+    std::string po = std::string(kHeader) + "msgid \"Long\"\nmsgstr \"" + std::string(256, 'x') + "\"\n";
+    for (int i = 0; i < matched + unmatched; ++i) {
+      if (i < matched) texts.emplace_back("T" + std::to_string(i), "");
+      po += "msgid \"" + std::string(i < matched ? "T" : "O") + std::to_string(i) + "\"\nmsgstr \"x\"\n";
     }
-    std::vector<std::string> errors =
-        Formatted(ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(), {false, c.takeUnmatched})
-                      .diagnostics);
-    std::erase_if(errors, [](const std::string& each) { return each.find("error") == each.npos; });
-    EXPECT_EQ(errors.size(), c.refused ? 2u : 1u) << c.matched << " " << c.unmatched;
-    EXPECT_EQ(errors.back(),
+    ImportResult result = ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(), {false, takeUnmatched});
+    EXPECT_EQ(std::count_if(result.diagnostics.begin(), result.diagnostics.end(),
+                            [](const Diagnostic& each) { return each.severity == Severity::kError; }),
+              errors) << matched << " " << unmatched;
+    EXPECT_EQ(Formatted(result.diagnostics)[errors - 1],
               "6: error: translation is 256 characters long; a PSTRING holds at most 255");
   }
 }

@@ -89,8 +89,9 @@ TEST_F(LangUpdateTest, NeverScansAFileOfTranslations) {
   ASSERT_EQ(RunLang({"update", "*.*", "texts"}).status, 0);
   ProcessResult again = RunLang({"update", "*.*", "texts"});
   // A translation check calls an error is kept as it stands, with a warning on its new line.
-  EXPECT_EQ(again.errors, "TEXTS.CRT:6:23: warning: translation: lone quote; write '' for a quote "
-                          "(check reports it as an error)\n");
+  EXPECT_EQ(again.errors,
+            "TEXTS.CRT:6:23: warning: translation: lone quote; write '' for a quote "
+            "(check reports it as an error)\n");
   EXPECT_EQ(again.output,
             "TEXTS.CRT: 5 texts, 1 translated, 0 new, 0 obsolete, 8 translation files left out\n");
   EXPECT_EQ(ReadBytes(Dir() / "TEXTS.OBS"), Crt({{"Gone", "Weg"}}));

@@ -31,8 +31,10 @@ TEST(NotesTest, DescribesWhatATextIsInTheProgram) {
       {"  IF Done THEN 0{PROP:Text} = 'Done'.", "'D", false, "assigned to 0{PROP:Text}"},
       {"  N += 1 ; PUName[N] = 'Property: ' & Name", "'Property", false, "assigned to PUName[N]"},
       {"  IF W{'Proc_Name'} THEN .", "'Proc_Name'", false, "a property name ({...})", "name"},
-      {"Out PROCEDURE,NAME('OutputA')", "'O", false, "a name the program is linked or opened "
-       "under (NAME)", "name"},
+      {"Out PROCEDURE,NAME('OutputA')", "'O", false,
+       "a name the program is linked or opened "
+       "under (NAME)",
+       "name"},
       {"  Shown = FORMAT(Amount,'@N12.2~ Euro~')", "'@N", false, "a picture (FORMAT)", "picture"},
       {"  SELF.FileName = 'Plan'", "'P", false, "assigned to SELF.FileName", "file name"},
       {"  RETURN 'Done ' & CHOOSE(OK,'well')", "'w", false, "returned by a procedure (RETURN)"},

@@ -206,11 +206,16 @@ TEST(SuggestionsTest, OffersWhatATranslatorCanTrust) {
     const char* candidate;
     const char* query;
     bool offered;
-  } cases[] = {{"P&rint Setup...", "P&RINT SETUP...", true}, {"&Print", "Print", true},
-                 {"Name:", "name", true}, {"Customer list", "Customerlist", true},
-                 {"Delete the records", "Delete the record", true}, {"Cel", "Ce", false},
-                 {"Verkoop", "Verko", false}, {"Planning", "AAPlanning", false},
-                 {"Save file B", "Save file C", false}, {"Page 1", "Page 2", false}};
+  } cases[] = {{"P&rint Setup...", "P&RINT SETUP...", true},
+               {"&Print", "Print", true},
+               {"Name:", "name", true},
+               {"Customer list", "Customerlist", true},
+               {"Delete the records", "Delete the record", true},
+               {"Cel", "Ce", false},
+               {"Verkoop", "Verko", false},
+               {"Planning", "AAPlanning", false},
+               {"Save file B", "Save file C", false},
+               {"Page 1", "Page 2", false}};
   for (const auto& c : cases) {
     const std::vector<SuggestionCandidate> candidates = {{"Unrelated text", 1}, {c.candidate, 2}};
     std::optional<Suggestion> found = Suggester(candidates, 1).Find(c.query);

@@ -189,15 +189,20 @@ TEST(PoExchangeTest, RefusesWhatWouldSpoilTheFiles) {
       {1, 11, false, 2}, {1, 11, true, 1}, {11, 11, false, 1}, {0, 10, false, 1}};
   for (const auto& [matched, unmatched, takeUnmatched, errors] : cases) {
     Pairs texts = {{"Long", ""}};
-    std::string po = std::string(kHeader) + "msgid \"Long\"\nmsgstr \"" + std::string(256, 'x') + "\"\n";
+    std::string po =
+        std::string(kHeader) + "msgid \"Long\"\nmsgstr \"" + std::string(256, 'x') + "\"\n";
     for (int i = 0; i < matched + unmatched; ++i) {
       if (i < matched) texts.emplace_back("T" + std::to_string(i), "");
-      po += "msgid \"" + std::string(i < matched ? "T" : "O") + std::to_string(i) + "\"\nmsgstr \"x\"\n";
+      po += "msgid \"" + std::string(i < matched ? "T" : "O") + std::to_string(i) +
+            "\"\nmsgstr \"x\"\n";
     }
-    ImportResult result = ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(), {false, takeUnmatched});
-    EXPECT_EQ(std::count_if(result.diagnostics.begin(), result.diagnostics.end(),
-                            [](const Diagnostic& each) { return each.severity == Severity::kError; }),
-              errors) << matched << " " << unmatched;
+    ImportResult result =
+        ImportPo(ReadCrt(Crt(texts)), {}, ReadPo(po), Cp1252(), {false, takeUnmatched});
+    EXPECT_EQ(
+        std::count_if(result.diagnostics.begin(), result.diagnostics.end(),
+                      [](const Diagnostic& each) { return each.severity == Severity::kError; }),
+        errors)
+        << matched << " " << unmatched;
     EXPECT_EQ(Formatted(result.diagnostics)[errors - 1],
               "6: error: translation is 256 characters long; a PSTRING holds at most 255");
   }

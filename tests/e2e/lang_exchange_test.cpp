@@ -213,7 +213,8 @@ TEST_F(LangTest, ImportTakesTheTranslationsBackInClarionNotation) {
 TEST_F(LangTest, ImportRefusesAFileOfAnotherApplication) {
   WriteFile("DE.CRT", Crt({{"Save", ""}, {"Print", ""}}));
   std::string po = "msgid \"Save\"\nmsgstr \"Sichern\"\n";
-  for (int i = 0; i < 30; ++i) po += "\nmsgid \"Other " + std::to_string(i) + "\"\nmsgstr \"A\"\n";
+  for (int i = 0; i < 30; ++i)
+    po += std::string("\nmsgid \"Other ") + char('a' + i) + "\"\nmsgstr \"A\"\n";
   WriteFile("other.po", po);
   auto before = Snapshot();
   ProcessResult refused = RunLang({"import", "other.po", "de"});

@@ -17,6 +17,7 @@
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
 #include "output/outputs.h"
+#include "platform/lang_platform.h"
 #include "platform/platform.h"
 #include "translation/check.h"
 
@@ -51,13 +52,21 @@ namespace {
 
 }  // namespace
 
-bool ReadFileIfPresent(const std::string& name, std::string& bytes) {
+std::FILE* OpenToRead(const std::string& name) {
+  std::error_code error;
+  std::filesystem::file_status status = std::filesystem::status(name, error);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw LangError(name, "cannot read: not a regular file");
+  }
   errno = 0;
   std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    if (errno == ENOENT) return false;
-    FailToRead(name, errno);
-  }
+  if (file == nullptr && errno != ENOENT) FailToRead(name, errno);
+  return file;
+}
+
+bool ReadFileIfPresent(const std::string& name, std::string& bytes) {
+  std::FILE* file = OpenToRead(name);
+  if (file == nullptr) return false;
   bytes.clear();
   char block[65536];
   std::size_t got;
@@ -81,7 +90,8 @@ BaseFiles::BaseFiles(std::string_view base)
       obs(OutputFileName(base, "OBS")),
       po(OutputFileName(base, "po")),
       html(OutputFileName(base, "html")),
-      journal(OutputFileName(base, "quotex-journal")) {}
+      journal(OutputFileName(base, "quotex-journal")),
+      lock(OutputFileName(base, "quotex-lock")) {}
 
 std::string BaseNameProblem(std::string_view base) {
   std::string_view name = base.substr(DirectoryPartLength(std::string(base).c_str()));
@@ -135,9 +145,55 @@ std::string OwnFileProblem(const std::string& output, std::string_view base,
   return {};
 }
 
-void RecoverBase(const BaseFiles& files) {
-  std::string done = RecoverFiles(files.journal, files.Replaceable());
+namespace {
+
+// How long a command waits for another one that holds the base's files: long enough for any
+// command on a real application, which takes a fraction of a second.
+constexpr unsigned kWaitMilliseconds = 3000;
+constexpr unsigned kPollMilliseconds = 20;
+
+}  // namespace
+
+BaseLock::BaseLock(const BaseFiles& files, const std::string& output) : name_(files.lock) {
+  const std::string base = files.crt.substr(0, files.crt.size() - 4);  // without ".CRT"
+  for (unsigned waited = 0;; waited += kPollMilliseconds) {
+    FileLock::Outcome outcome = lock_.TryLock(files.lock.c_str());
+    if (outcome == FileLock::Outcome::kLocked || outcome == FileLock::Outcome::kUnwritable) break;
+    if (outcome == FileLock::Outcome::kFailed) {
+      throw LangError(files.lock, "cannot lock the files of " + base +
+                                      " against other commands: " + LastSystemError() +
+                                      "; nothing was changed");
+    }
+    if (waited == 0) {
+      std::fprintf(stderr, "%s: note: waiting for another quotex-lang command on %s...\n",
+                   files.crt.c_str(), base.c_str());
+    }
+    if (waited >= kWaitMilliseconds) {
+      throw LangError(files.crt, "another quotex-lang command on " + base +
+                                     " is still at work; nothing was changed (run this one "
+                                     "again once it has finished)");
+    }
+    WaitMilliseconds(kPollMilliseconds);
+  }
+  std::vector<std::string> others;
+  if (!output.empty()) others.push_back(output);
+  std::string done = RecoverFiles(files.journal, files.Replaceable(), others);
   if (!done.empty()) std::fprintf(stderr, "%s: note: %s\n", files.crt.c_str(), done.c_str());
+}
+
+BaseLock::~BaseLock() {
+  if (!lock_.Unlock()) {
+    std::fprintf(stderr,
+                 "%s: warning: cannot remove it: %s; the next quotex-lang command on these "
+                 "files removes it\n",
+                 name_.c_str(), LastSystemError().c_str());
+  }
+}
+
+void ReportLeftovers(const std::vector<Leftover>& leftovers) {
+  for (const Leftover& leftover : leftovers) {
+    std::fprintf(stderr, "%s: warning: %s\n", leftover.file.c_str(), leftover.message.c_str());
+  }
 }
 
 CrtDocument ReadTranslatedFile(const std::string& name, bool required) {

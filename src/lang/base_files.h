@@ -2,14 +2,20 @@
 // its outputs (OutputFileName), and telling the user about them.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lang/file_set.h"
+#include "platform/lang_platform.h"
 #include "scan/text_file.h"
 #include "translation/code_page.h"
 #include "translation/crt_reader.h"
 
+// Opens the file `name` to read it; none when there is no such file. Raises LangError for one
+// that cannot be opened, or that is not a regular file (reading a pipe could wait for ever).
+std::FILE* OpenToRead(const std::string& name);
 // The bytes of a file; false when there is no such file. Raises LangError when the file exists
 // but cannot be read to its end.
 bool ReadFileIfPresent(const std::string& name, std::string& bytes);
@@ -18,14 +24,14 @@ std::string ReadExistingFile(const std::string& name);
 
 // The files of one base name: `lang/de` stands for lang/DE.CRT, lang/DE.BAS, lang/DE.LST, the
 // obsolete translations lang/DE.OBS, the PO file export writes by default, lang/DE.po (and the
-// backup of an earlier one, lang/DE.po~), the page preview writes by default, lang/DE.html, and
-// the journal of a commit of several of them.
+// backup of an earlier one, lang/DE.po~), the page preview writes by default, lang/DE.html, the
+// journal of a commit of several of them and the lock that keeps two commands off them.
 struct BaseFiles {
   explicit BaseFiles(std::string_view base);
   // Every file a command may replace: the PO file's backup (BASE.po~) too.
   std::vector<std::string> Replaceable() const { return {crt, bas, lst, obs, po, po + "~", html}; }
 
-  std::string crt, bas, lst, obs, po, html, journal;
+  std::string crt, bas, lst, obs, po, html, journal, lock;
 };
 
 // What is wrong with BASE as a command line gives it, or nothing: it names the files without
@@ -39,9 +45,27 @@ std::string OwnFileProblem(const std::string& output, std::string_view base,
                            std::string_view what = "a PO file",
                            std::string_view extension = "po");
 
-// Brings the base's files to a state a command left complete before a command reads them (see
-// RecoverFiles), and says on standard error what it did.
-void RecoverBase(const BaseFiles& files);
+// Keeps every other quotex-lang command off the base's files while one works on them: taken
+// before anything is read, kept until the last file is in place. A command that finds them
+// taken waits a while, saying so on standard error, then gives up with LangError. Once it holds
+// them it brings them to a state a command left complete (RecoverFiles), with `output`, a file
+// the command writes besides the base's own, and says on standard error what it did. Where the
+// base's folder cannot be written, and so nothing there can be changed, no lock is needed.
+class BaseLock {
+ public:
+  explicit BaseLock(const BaseFiles& files, const std::string& output = {});
+  BaseLock(const BaseLock&) = delete;
+  BaseLock& operator=(const BaseLock&) = delete;
+  // Lets go of the files; says so on standard error when the lock's file could not be removed.
+  ~BaseLock();
+
+ private:
+  FileLock lock_;
+  std::string name_;
+};
+
+// Tells the user, as warnings, what could not be tidied once a change was made.
+void ReportLeftovers(const std::vector<Leftover>& leftovers);
 
 // Reads a file in the CRT layout (a CRT or OBS file) for a command that takes its pairs as they
 // stand: prints each line that keeps them from being taken so (see PairingErrors) and raises

@@ -14,7 +14,7 @@
 #include "lang/lang_error.h"
 #include "lang/windows.h"
 #include "output/outputs.h"
-#include "platform/platform.h"
+#include "platform/lang_platform.h"
 #include "scan/text_file.h"
 #include "translation/check.h"
 #include "translation/code_page.h"
@@ -138,7 +138,7 @@ void WriteImported(const CrtDocument& crt, const CrtDocument& obsolete, const Im
     WriteBas(set.Stage(files.bas), files.bas, pairs, BasTexts(pairs, oldBas));
     WritePairs(set.Stage(files.crt), files.crt, pairs, crt.header);
   }
-  set.Commit();
+  ReportLeftovers(set.Commit());
 }
 
 // ", 3 fuzzy left out" and the like, or nothing for none.
@@ -151,7 +151,7 @@ std::string LeftOut(std::size_t count, std::string_view what) {
 int RunCheck(const CheckRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   const BaseFiles files(request.base);
-  RecoverBase(files);
+  const BaseLock lock(files);
   const std::string& name = files.crt;
   CrtDocument crt = ReadCrt(ReadExistingFile(name));
   CheckResult result = CheckCrt(crt, codePage);
@@ -166,7 +166,7 @@ int RunCheck(const CheckRequest& request) {
 
 int RunImport(const ImportRequest& request) {
   const BaseFiles files(request.base);
-  RecoverBase(files);
+  const BaseLock lock(files);
   PoDocument po = ReadPo(ReadExistingFile(request.poFile));
   CodePage codePage = ImportCodePage(request, po);
   CrtDocument crt = ReadTranslatedFile(files.crt, true);

@@ -21,6 +21,7 @@
 #include "lang/progress.h"
 #include "lang/sources.h"
 #include "lang/suggestions.h"
+#include "platform/lang_platform.h"
 #include "platform/platform.h"
 #include "translation/diagnostic.h"
 #include "translation/notation.h"
@@ -54,7 +55,7 @@ void ReplacePoFile(const std::string& name, const PoHeader& header,
     WriteStaged(set.Stage(backup), backup, [&](const auto& write) { write(old); });
   }
   WriteStaged(set.Stage(name), name, [&](const auto& write) { WritePo(header, entries, write); });
-  set.Commit();
+  ReportLeftovers(set.Commit());
 }
 
 // The PO file `name` without the lines that only inform translators (#. comments, #: references,
@@ -265,7 +266,7 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
 int RunExport(const ExportRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   const BaseFiles files(request.base);
-  RecoverBase(files);
+  const BaseLock lock(files, request.output);
   std::string poName = request.output.empty() ? files.po : request.output;
 
   // What export reads of the base, in this order: the CRT file, its entries (a broken CRT file

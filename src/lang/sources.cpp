@@ -17,6 +17,7 @@
 #include "lang/notes.h"
 #include "lang/progress.h"
 #include "output/outputs.h"
+#include "platform/lang_platform.h"
 #include "platform/platform.h"
 #include "scan/scanner.h"
 #include "translation/diagnostic.h"

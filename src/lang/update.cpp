@@ -16,6 +16,7 @@
 #include "lang/progress.h"
 #include "lang/sources.h"
 #include "output/outputs.h"
+#include "platform/lang_platform.h"
 #include "platform/platform.h"
 #include "translation/check.h"
 #include "translation/notation.h"
@@ -80,7 +81,7 @@ std::vector<Diagnostic> WriteFiles(const BaseFiles& files, const CrtHeader& head
     each.severity = Severity::kWarning;
     each.message += " (check reports it as an error)";
   }
-  set.Commit();
+  ReportLeftovers(set.Commit());
   return kept;
 }
 
@@ -88,7 +89,7 @@ std::vector<Diagnostic> WriteFiles(const BaseFiles& files, const CrtHeader& head
 
 int RunUpdate(const UpdateRequest& request) {
   const BaseFiles files(request.base);
-  RecoverBase(files);
+  const BaseLock lock(files);
   const CrtDocument old = ReadTranslatedFile(files.crt);
   const CrtDocument kept = ReadTranslatedFile(files.obs);
 

@@ -82,7 +82,8 @@ std::string CheckWindows(const std::string& mask, const BaseFiles& files, const 
 int RunPreview(const PreviewRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   const BaseFiles files(request.base);
-  RecoverBase(files);
+  const std::string& output = request.output.empty() ? files.html : request.output;
+  const BaseLock lock(files, output);
   CrtDocument crt = ReadCrt(ReadExistingFile(files.crt));
   std::vector<Window> windows = SourceWindows(request.sources, files);
   Translations translations = TranslationsOf(crt);
@@ -96,10 +97,9 @@ int RunPreview(const PreviewRequest& request) {
   std::string page = WindowsPage(files.crt, windows, fits, codePage);
   std::vector<std::string> lines;
   for (std::string_view rest = page; !rest.empty();) lines.emplace_back(TakeLine(rest));
-  const std::string& output = request.output.empty() ? files.html : request.output;
   FileSet set(files.journal, output);
   WriteLines(set.Stage(output), output, lines);
-  set.Commit();
+  ReportLeftovers(set.Commit());
   PrintSummary(output + ": " + Counted(windows.size(), "window") + ", " + MisfitCount(misfits) +
                ", " + std::to_string(untranslated) + " untranslated");
   return 0;
@@ -108,8 +108,7 @@ int RunPreview(const PreviewRequest& request) {
 int RunPseudo(const PseudoRequest& request) {
   CodePage codePage = RequiredCodePage(request.charset);
   const BaseFiles from(request.base), to(request.pseudo);
-  RecoverBase(from);
-  RecoverBase(to);
+  const BaseLock fromLock(from), toLock(to);
   CrtDocument crt = ReadTranslatedFile(from.crt, true);
   std::string existing;
   ReadFileIfPresent(to.crt, existing);
@@ -135,7 +134,7 @@ int RunPseudo(const PseudoRequest& request) {
   WriteBas(set.Stage(to.bas), to.bas, pairs, texts);
   WriteLines(set.Stage(to.lst), to.lst, texts);
   WritePairs(set.Stage(to.crt), to.crt, pairs, crt.header);
-  set.Commit();
+  ReportLeftovers(set.Commit());
   PrintSummary(to.crt + ": " + Counted(pairs.size(), "text") + ", " +
                std::to_string(translated) + " pseudo-translated, " +
                std::to_string(pairs.size() - translated) + " left as they are");

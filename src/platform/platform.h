@@ -1,15 +1,12 @@
 // What the program needs of the operating system beyond the standard library: the wildcard
-// search of the current directory, the console device, the shape of a path, and the tables of
-// the single-byte code pages. One implementation file per platform.
+// search of the current directory, the console device and the shape of a path. One
+// implementation file per platform (what only quotex-lang needs is in lang_platform.h).
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 
 // A wildcard search of the current directory: every kind of entry whose name matches the mask
 // without regard to case, one at a time.
@@ -42,37 +39,6 @@ void WriteToConsole(const char* text);
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);
 
-// What tells one existing file from another, whatever name reaches it.
-struct FileIdentity {
-  std::uint64_t volume = 0;
-  std::uint64_t index = 0;
-  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
-
-// The identity of the existing file `path` names; none when there is none.
-std::optional<FileIdentity> IdentityOf(const char* path);
-
-// Replacing files safely. Each call returns false when it failed, and LastSystemError() then
-// says why.
-
-// Renames `from` over `to` in one step, replacing `to` when it exists.
-bool RenameOver(const char* from, const char* to);
-// Removes the file `path`.
-bool RemoveFile(const char* path);
-// Gives the file `from` the second name `to` (a hard link); where the file system has no such
-// links, `to` becomes a copy of it that has reached the disk.
-bool LinkOrCopy(const char* from, const char* to);
-// Makes sure what was written to the file `path` has reached the disk.
-bool SyncFile(const char* path);
-// Makes sure the entries of the directory that holds `path` have reached the disk (POSIX; on
-// Windows renames are written through and this does nothing).
-bool SyncDirectoryOf(const char* path);
-// Whether the existing file `path` may not be written: no write permission for anyone, or the
-// read-only attribute.
-bool IsReadOnly(const char* path);
-// Why the last failed call of the C library or of the system failed, in the system's words.
-std::string LastSystemError();
-
 // Work done on a second thread while the caller goes on with other work, each on a processor of
 // its own. Wait() returns once the work is done and raises what the work raised; the destructor
 // waits too, so the work never outlives what it uses. Where no thread can be started, the work
@@ -102,9 +68,3 @@ inline void BackgroundWork::Run() noexcept {
     raised_ = std::current_exception();
   }
 }
-
-// The Unicode character that `byte` stands for in the single-byte code page `codePage` (437,
-// 850, 852, 866, 1250 to 1258); false when the platform does not know that byte or that code
-// page. Platforms differ on bytes a code page leaves undefined: some map them to control or
-// private-use characters.
-bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character);

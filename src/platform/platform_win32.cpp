@@ -1,16 +1,13 @@
 // Win32: the directory search is the system's own find-first/find-next, so names, order and
 // matching are whatever the file system gives; the console is the process's console device,
-// written directly whatever standard output is redirected to; the code-page tables are the
-// system's own.
+// written directly whatever standard output is redirected to.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <process.h>
 #include <windows.h>
 
-#include <cerrno>
 #include <cstring>
 #include <new>
-#include <string>
 #include <utility>
 
 #include "common/ascii.h"
@@ -98,59 +95,6 @@ std::size_t DirectoryPartLength(const char* path) {
   return length;
 }
 
-std::optional<FileIdentity> IdentityOf(const char* path) {
-  HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION information;
-  bool known = GetFileInformationByHandle(file, &information) != 0;
-  CloseHandle(file);
-  if (!known) return std::nullopt;
-  return FileIdentity{
-      information.dwVolumeSerialNumber,
-      (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
-}
-
-bool RenameOver(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-bool RemoveFile(const char* path) {
-  return DeleteFileA(path) != 0;
-}
-
-bool SyncFile(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool flushed = FlushFileBuffers(file) != 0;
-  DWORD error = GetLastError();
-  CloseHandle(file);
-  if (!flushed) SetLastError(error);
-  return flushed;
-}
-
-// FAT volumes and some network shares have no hard links; a copy serves the same purpose there.
-bool LinkOrCopy(const char* from, const char* to) {
-  if (CreateHardLinkA(to, from, nullptr)) return true;
-  DWORD error = GetLastError();
-  if (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED &&
-      error != ERROR_ACCESS_DENIED && error != ERROR_NOT_SAME_DEVICE) {
-    return false;
-  }
-  return CopyFileA(from, to, FALSE) && SyncFile(to);
-}
-
-bool SyncDirectoryOf(const char*) {
-  return true;
-}
-
-bool IsReadOnly(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 struct BackgroundWork::Thread {
   HANDLE handle = nullptr;
 
@@ -193,31 +137,4 @@ void BackgroundWork::Wait() {
     thread_.reset();
   }
   if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
-}
-
-// The system's message for the last error of a Win32 call, or else of the C library.
-std::string LastSystemError() {
-  DWORD error = GetLastError();
-  if (error == ERROR_SUCCESS) return std::strerror(errno != 0 ? errno : EIO);
-  char text[512] = {};
-  DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
-  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
-                        text[length - 1] == ' ' || text[length - 1] == '.')) {
-    text[--length] = '\0';
-  }
-  if (length == 0) return "system error " + std::to_string(error);
-  return text;
-}
-
-// MB_ERR_INVALID_CHARS refuses the bytes the system's table leaves out; a code page the system
-// does not have fails as a whole.
-bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character) {
-  char input = static_cast<char>(byte);
-  wchar_t output[2] = {};
-  int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &input, 1, output, 2);
-  if (length != 1 || (output[0] >= 0xD800 && output[0] <= 0xDFFF)) return false;
-  character = static_cast<char32_t>(output[0]);
-  return true;
 }

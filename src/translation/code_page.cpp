@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/ascii.h"
-#include "platform/platform.h"
+#include "platform/lang_platform.h"
 #include "translation/utf8.h"
 
 namespace {

@@ -1,10 +1,15 @@
 // The commands of quotex-lang that write, failed or killed at every step that changes the file
-// system (by the I/O fault shim): no translation is ever lost, and the next command on the files
-// brings them back to what an uninterrupted run leaves.
+// system (by the I/O fault shim), with hard links and without: no translation is ever lost, and
+// the next command on the files, from another folder, brings them back to what an uninterrupted
+// run leaves. Two commands on the same files, one paused at each step: the second waits.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -31,6 +36,7 @@ constexpr char kPo[] =
     "msgid \"Older\"\nmsgstr \"Noch \xC3\xA4lter\"\n";
 
 constexpr char kEpoch[] = "SOURCE_DATE_EPOCH=0";
+constexpr auto kCrtPermissions = std::filesystem::perms(0640);
 
 class LangFaultTest : public E2eTest {
  protected:
@@ -42,6 +48,7 @@ class LangFaultTest : public E2eTest {
     WriteFile("de.po", kPo);
     WriteFile("DE.po", kPo);  // not imported: export keeps it as DE.po~ beside its new file
     WriteFile("DE.CRT", Crt(kCrt));
+    std::filesystem::permissions(Dir() / "DE.CRT", kCrtPermissions);
     // The PO file's dates come from the CRT file and the clock: the same in every run.
     std::filesystem::last_write_time(Dir() / "DE.CRT", std::filesystem::file_time_type());
     WriteFile("DE.OBS", Crt(kObsolete));
@@ -72,56 +79,153 @@ class LangFaultTest : public E2eTest {
   }
 };
 
+// Options that preload the shim with `faults`; with none, it only skips the flushes to the
+// disk, which makes a run quicker and changes nothing that a test can see.
+ProcessOptions Faults(std::vector<std::string> faults) {
+  ProcessOptions options;
+  faults.push_back("QUOTEX_FAULT_AT=0");  // the first wins
+  faults.push_back(kEpoch);
+  WithIoFaults(std::move(faults), options);
+  return options;
+}
+
 TEST_F(LangFaultTest, NoStepOfACommandThatWritesLosesATranslation) {
   ProcessOptions probe;
   if (!WithIoFaults({}, probe)) GTEST_SKIP() << kNoIoFaultShim;
   const Arguments commands[] = {{"update", "*.clw", "de"},
                                 {"import", "de.po", "de", "--charset", "cp1252"},
                                 {"export", "de", "--sources", "*.clw"}};
+  // Recovery runs from another folder, with the base named from there.
+  ScopedTempDir elsewhere;
+  const Arguments recover = {"check", Dir().string() + "/de"};
   for (const Arguments& command : commands) {
     Reset();
     const Files before = Snapshot();
-    ProcessOptions epoch;
-    epoch.environment = {kEpoch};
-    ProcessResult clean = RunLang(command, epoch);
+    ProcessResult clean = RunLang(command, Faults({}));
     ASSERT_EQ(clean.status, 0) << clean.errors;
     const Files after = Snapshot();
-    for (const char* fault : {"kill", "fail"}) {
-      for (int step = 1;; ++step) {
-        SCOPED_TRACE(command[0] + ", " + fault + " at step " + std::to_string(step));
-        Reset();
-        ProcessOptions options;
-        WithIoFaults({std::string("QUOTEX_FAULT=") + fault,
-                      "QUOTEX_FAULT_AT=" + std::to_string(step), kEpoch},
-                     options);
-        ProcessResult faulty = RunLang(command, options);
-        bool fired =
-            faulty.status == -1 || faulty.errors.find("io_fault_shim") != std::string::npos;
-        if (!fired) {
-          EXPECT_EQ(faulty.status, 0) << faulty.errors;
+    for (const char* links : {"", "QUOTEX_NO_LINKS=1"}) {
+      for (const char* fault : {"kill", "fail"}) {
+        int step = 1;
+        for (;; ++step) {
+          SCOPED_TRACE(command[0] + ", " + fault + " at step " + std::to_string(step) + " " + links);
+          Reset();
+          ProcessResult faulty = RunLang(command, Faults({std::string("QUOTEX_FAULT=") + fault,
+                                                          "QUOTEX_FAULT_AT=" + std::to_string(step),
+                                                          links}));
+          bool fired =
+              faulty.status == -1 || faulty.errors.find("io_fault_shim") != std::string::npos;
+          if (!fired) {
+            EXPECT_EQ(faulty.status, 0) << faulty.errors;
+            EXPECT_EQ(Snapshot(), after);
+            break;
+          }
+          const Files left = Snapshot();
+          std::string crt = Bytes(left, "DE.CRT");
+          EXPECT_TRUE(crt == Bytes(before, "DE.CRT") || crt == Bytes(after, "DE.CRT"));
+          EXPECT_TRUE(TranslationsKept(before) || TranslationsKept(after));
+          if (faulty.status == 1) {
+            EXPECT_NE(faulty.errors.find("DE."), std::string::npos) << faulty.errors;
+            EXPECT_NE(faulty.errors.find("Input/output error"), std::string::npos) << faulty.errors;
+            if (faulty.errors.find("as it was") != std::string::npos) {
+              EXPECT_EQ(left, before);
+            }
+          } else if (faulty.status == 0) {
+            // Failed once the change was made: said so, and it is made.
+            EXPECT_NE(faulty.errors.find(": warning: "), std::string::npos) << faulty.errors;
+            EXPECT_EQ(crt, Bytes(after, "DE.CRT"));
+          } else {
+            EXPECT_EQ(faulty.status, -1) << faulty.errors;
+          }
+          // The next command puts back what the interrupted one did, or tidies up after it.
+          ProcessResult next = RunQuotexLang(elsewhere.path(), recover, Faults({}));
+          const Files recovered = Snapshot();
+          EXPECT_TRUE(recovered == before || recovered == after) << next.errors;
+          EXPECT_EQ(std::filesystem::status(Dir() / "DE.CRT").permissions(), kCrtPermissions);
+          ProcessResult again = RunLang(command, Faults({}));
+          EXPECT_EQ(again.status, 0) << again.errors;
           EXPECT_EQ(Snapshot(), after);
-          break;
         }
-        const Files left = Snapshot();
-        std::string crt = Bytes(left, "DE.CRT");
-        EXPECT_TRUE(crt == Bytes(before, "DE.CRT") || crt == Bytes(after, "DE.CRT"));
-        EXPECT_TRUE(TranslationsKept(before) || TranslationsKept(after));
-        if (faulty.status == 1) {
-          EXPECT_NE(faulty.errors.find("DE."), std::string::npos) << faulty.errors;
-          EXPECT_NE(faulty.errors.find("Input/output error"), std::string::npos) << faulty.errors;
-        } else {
-          EXPECT_EQ(faulty.status, -1) << faulty.errors;
-        }
-        // The next command puts back what the interrupted one did, or tidies up after it.
-        ProcessResult next = RunLang({"check", "de"});
-        const Files recovered = Snapshot();
-        EXPECT_TRUE(recovered == before || recovered == after) << next.errors;
-        ProcessResult again = RunLang(command, epoch);
-        EXPECT_EQ(again.status, 0) << again.errors;
-        EXPECT_EQ(Snapshot(), after);
+        std::printf("%s, %s%s: %d steps\n", command[0].c_str(), fault,
+                    *links != '\0' ? " without hard links" : "", step - 1);
       }
     }
   }
+}
+
+// Runs two commands on the base at once, the first one paused at the step `step` of its own
+// (by the shim) until the second has started and had a moment to find the files taken. Returns
+// whether the first reached that step.
+bool RunTwo(const std::filesystem::path& dir, const std::filesystem::path& pauseFile,
+            const Arguments& first, const Arguments& second, int step, unsigned holdMilliseconds,
+            ProcessResult& firstResult, ProcessResult& secondResult) {
+  std::atomic<bool> ended = false;
+  std::thread firstRun([&] {
+    firstResult = RunQuotexLang(dir, first,
+                                Faults({"QUOTEX_FAULT=pause", "QUOTEX_FAULT_AT=" + std::to_string(step),
+                                        "QUOTEX_PAUSE_FILE=" + pauseFile.string()}));
+    ended = true;
+  });
+  bool paused = false;
+  while (!ended && !(paused = std::filesystem::exists(pauseFile))) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (paused) {
+    std::thread secondRun([&] { secondResult = RunQuotexLang(dir, second, Faults({})); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(holdMilliseconds));
+    std::filesystem::remove(pauseFile);
+    secondRun.join();
+  }
+  firstRun.join();
+  return paused;
+}
+
+TEST_F(LangFaultTest, ASecondCommandWaitsForTheFirstAtEveryStep) {
+  ProcessOptions probe;
+  if (!WithIoFaults({}, probe)) GTEST_SKIP() << kNoIoFaultShim;
+  const Arguments update = {"update", "*.clw", "de"}, import = {"import", "de.po", "de", "--charset", "cp1252"};
+  Reset();
+  ASSERT_EQ(RunLang(update, Faults({})).status, 0);
+  ASSERT_EQ(RunLang(import, Faults({})).status, 0);
+  const Files both = Snapshot();
+  ScopedTempDir pauses;
+  int waited = 0;
+  for (int step = 1;; ++step) {
+    SCOPED_TRACE("update paused at step " + std::to_string(step));
+    Reset();
+    ProcessResult first, second;
+    if (!RunTwo(Dir(), pauses.path() / "paused", update, import, step, 60, first, second)) break;
+    EXPECT_EQ(first.status, 0) << first.errors;
+    EXPECT_EQ(second.status, 0) << second.errors;
+    EXPECT_EQ(Snapshot(), both);
+    if (second.errors.find("waiting for another quotex-lang command on DE...") !=
+        std::string::npos) {
+      ++waited;
+    }
+  }
+  EXPECT_GT(waited, 0);
+}
+
+TEST_F(LangFaultTest, ASecondCommandGivesUpAfterAWhileWithNothingChanged) {
+  ProcessOptions probe;
+  if (!WithIoFaults({}, probe)) GTEST_SKIP() << kNoIoFaultShim;
+  const Arguments update = {"update", "*.clw", "de"};
+  Reset();
+  ASSERT_EQ(RunLang(update, Faults({})).status, 0);
+  const Files updated = Snapshot();
+  Reset();
+  ScopedTempDir pauses;
+  ProcessResult first, second;
+  ASSERT_TRUE(RunTwo(Dir(), pauses.path() / "paused", update, {"import", "de.po", "de"}, 2, 4000,
+                     first, second));
+  EXPECT_EQ(first.status, 0) << first.errors;
+  EXPECT_EQ(second.status, 1);
+  EXPECT_EQ(second.output, "");
+  EXPECT_EQ(second.errors,
+            "DE.CRT: note: waiting for another quotex-lang command on DE...\n"
+            "DE.CRT: error: another quotex-lang command on DE is still at work; nothing was "
+            "changed (run this one again once it has finished)\n");
+  EXPECT_EQ(Snapshot(), updated);
 }
 
 }  // namespace

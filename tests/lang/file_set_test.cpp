@@ -36,7 +36,7 @@ TEST(FileSetTest, ReplacesEveryFileOnlyWhenCommitted) {
     WriteBytes(bas, "new bas");
     files.StageRemoval(dir / "A.OBS");
     EXPECT_EQ(ReadBytes(dir / "A.CRT"), "old crt");
-    files.Commit();
+    EXPECT_TRUE(files.Commit().empty());
   }
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"A.BAS", "A.CRT"}));
   EXPECT_EQ(ReadBytes(dir / "A.CRT"), "new crt");
@@ -56,17 +56,30 @@ TEST(FileSetTest, LeavesEverythingAsItWasWhenNotCommitted) {
   EXPECT_EQ(ReadBytes(dir / "A.CRT"), "old crt");
 }
 
-TEST(FileSetTest, ReportsAFileThatCannotBeReplaced) {
+TEST(FileSetTest, RefusesWhatCannotBeReplacedSafelyBeforeAnythingIsWritten) {
   ScopedTempDir dir;
-  fs::create_directories(dir.path() / "A.CRT" / "inside");  // a directory cannot be replaced
-  FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
-  WriteBytes(files.Stage(dir / "A.CRT"), "new crt");
-  try {
-    files.Commit();
-    FAIL() << "the commit succeeded";
-  } catch (const LangError& error) {
-    EXPECT_EQ(error.File(), dir / "A.CRT");
+  fs::create_directories(dir.path() / "A.CRT" / "inside");
+  std::error_code error;
+  fs::create_symlink("gone.txt", dir.path() / "A.BAS", error);
+  const struct {
+    const char* name;
+    const char* message;
+  } cases[] = {{"A.CRT", "not a regular file; nothing was changed"},
+               {"A.BAS", "a symbolic link to a file that is not there; nothing was changed"}};
+  for (const auto& each : cases) {
+    if (error && std::string(each.name) == "A.BAS") continue;  // no symbolic links here
+    FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
+    for (bool remove : {false, true}) {
+      try {
+        remove ? files.StageRemoval(dir / each.name) : (void)files.Stage(dir / each.name);
+        ADD_FAILURE() << each.name << " was taken";
+      } catch (const LangError& refused) {
+        EXPECT_EQ(refused.File(), dir / each.name);
+        EXPECT_STREQ(refused.what(), each.message);
+      }
+    }
   }
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"A.BAS", "A.CRT"}));
 }
 
 TEST(FileSetTest, ReplacesTheTargetOfASymbolicLink) {
@@ -77,9 +90,110 @@ TEST(FileSetTest, ReplacesTheTargetOfASymbolicLink) {
   if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
   FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
   WriteBytes(files.Stage(dir / "A.CRT"), "new");
-  files.Commit();
+  EXPECT_TRUE(files.Commit().empty());
   EXPECT_TRUE(fs::is_symlink(dir.path() / "A.CRT"));
   EXPECT_EQ(ReadBytes(dir / "real.crt"), "new");
 }
 
 }  // namespace
+
+// A folder as a kill in the middle of a commit of A.CRT and A.BAS leaves it (the old CRT file
+// kept under its second name, the new one in place), a file of the user's beside it, and one
+// outside it.
+class RecoverFilesTest : public ::testing::Test {
+ protected:
+  RecoverFilesTest() {
+    fs::create_directory(dir_.path() / "app");
+    WriteBytes(dir_ / "app/A.CRT", "new crt");
+    WriteBytes(dir_ / "app/A.CRT.quotex-old", "old crt");
+    WriteBytes(dir_ / "app/A.BAS", "user's bas");
+    WriteBytes(dir_ / "victim.txt", "victim");
+  }
+
+  // Every file under the folder with its bytes.
+  std::vector<std::pair<std::string, std::string>> Files() const {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
+      if (entry.is_regular_file()) files.emplace_back(entry.path(), ReadBytes(entry.path()));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+
+  std::string Recover(const std::string& record = {}, const std::string& text = {}) {
+    if (!record.empty()) WriteBytes(dir_ / ("app/" + record), text);
+    return RecoverFiles(dir_ / "app/A.quotex-journal", {dir_ / "app/A.CRT", dir_ / "app/A.BAS"});
+  }
+
+  ScopedTempDir dir_;
+};
+
+TEST_F(RecoverFilesTest, RefusesARecordItCannotTakeAtItsWordWithNothingChanged) {
+  const struct {
+    const char* text;
+    const char* why;
+  } cases[] = {
+      {"quotex-lang journal 1\nreplace 0 ../victim.txt\nend\n",
+       "it is of another version of quotex-lang ('quotex-lang journal 1')"},
+      {"quotex-lang journal 2\nreplace - 1:2 ../victim.txt\nend\n",
+       "line 2 names '../victim.txt', which is not one of the files it may change"},
+      {"quotex-lang journal 2\nremove 6 - /victim.txt\nend\n",
+       "line 2 names '/victim.txt', which is not one of the files it may change"},
+      {"quotex-lang journal 2\nremove 7 - B.CRT\nend\n",
+       "line 2 names 'B.CRT', which is not one of the files it may change"},
+      {"quotex-lang journal 2\nreplace 7 1:2 A.CRT\n",
+       "it was cut short or changed: its last line is not 'end'"},
+      {"quotex-lang journal 2\r\nreplace 7 1:2 A.CRT\r\nend\r\n",
+       "its lines end in CR LF: an editor or a checkout changed it"},
+      {"quotex-lang journal 2\nreplace 7 A.CRT\nend\n", "line 2 cannot be read: 'replace 7 A.CRT'"},
+      {"quotex-lang journal 2\nreplace 3 1:2 A.CRT\nend\n",
+       "A.CRT.quotex-old' is not the whole file that"},
+      {"quotex-lang journal 2\nreplace - 1:2 A.BAS\nend\n",
+       "A.BAS' is not the file the interrupted command made"},  // journals only
+  };
+  for (const auto& each : cases) {
+    for (const char* record : {"A.quotex-journal", "A.quotex-done"}) {
+      if (std::string_view(each.why).ends_with("made") && std::string_view(record).ends_with("done")) continue;
+      SCOPED_TRACE(std::string(record) + ": " + each.text);
+      WriteBytes(dir_ / ("app/" + std::string(record)), each.text);
+      auto before = Files();
+      try {
+        Recover();
+        ADD_FAILURE() << "acted on";
+      } catch (const LangError& refused) {
+        EXPECT_EQ(refused.File(), dir_ / ("app/" + std::string(record)));
+        EXPECT_NE(std::string(refused.what()).find(each.why), std::string::npos) << refused.what();
+        EXPECT_NE(std::string(refused.what()).find("; nothing was changed ("), std::string::npos);
+      }
+      EXPECT_EQ(Files(), before);
+      fs::remove(dir_.path() / "app" / record);
+    }
+  }
+}
+
+TEST_F(RecoverFilesTest, PutsBackAnInterruptedChangeAndTidiesAfterOneThatWasMade) {
+  const char* record = "quotex-lang journal 2\nreplace 7 1:2 A.CRT\nend\n";
+  EXPECT_EQ(Recover("A.quotex-journal", record),
+            "a command on these files was interrupted; every file was put back as it was before it");
+  EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
+  EXPECT_EQ(ReadBytes(dir_ / "app/A.CRT"), "old crt");
+
+  WriteBytes(dir_ / "app/A.CRT.quotex-old", "old crt");
+  EXPECT_EQ(Recover("A.quotex-done", record),
+            "removed '" + dir_ / "app/A.CRT.quotex-old" + "', '" + dir_ / "app/A.quotex-done" +
+                "', left by an interrupted command");
+  EXPECT_EQ(ReadBytes(dir_ / "app/A.CRT"), "old crt");
+  EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
+}
+
+TEST_F(RecoverFilesTest, RemovesASecondNameWithoutARecordOnlyWhenItIsTheFileInPlace) {
+  auto before = Files();
+  EXPECT_THROW(Recover(), LangError);
+  EXPECT_EQ(Files(), before);
+  fs::remove(dir_.path() / "app/A.CRT.quotex-old");
+  std::error_code error;
+  fs::create_hard_link(dir_.path() / "app/A.CRT", dir_.path() / "app/A.CRT.quotex-old", error);
+  if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+  Recover();
+  EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
+}

@@ -6,11 +6,14 @@
 //   descriptor of a file of that name (a Windows program under Wine reads through read()
 //   itself) reads no further than the page, then fails.
 // - QUOTEX_FAIL_SEARCH=1: opening a directory for reading fails with EIO.
-// - QUOTEX_FAULT_AT=N with QUOTEX_FAULT=kill or fail: the N-th call (from 1) that changes the
-//   file system -- creating or truncating a file, renaming, linking or removing one, flushing one
-//   to the disk -- kills the process (SIGKILL, as a power cut or a closed terminal would) or
-//   fails with EIO. A failing call says so on standard error ("io_fault_shim: failed call N:
-//   NAME").
+// - QUOTEX_FAULT_AT=N with QUOTEX_FAULT=kill, fail or pause: the N-th call (from 1) that changes
+//   the file system -- creating or truncating a file, writing to one through its descriptor,
+//   renaming, linking or removing one, flushing one to the disk -- kills the process (SIGKILL, as
+//   a power cut or a closed terminal would; a write is killed half done) or fails with EIO; or it
+//   waits, having made the file QUOTEX_PAUSE_FILE, until that file is removed. A failing call
+//   says so on standard error ("io_fault_shim: failed call N: NAME"). The other flushes are
+//   skipped: a kill never loses what the system's cache holds, and the table runs faster.
+// - QUOTEX_NO_LINKS=1: link() is refused with EPERM, as on a file system without hard links.
 
 // The calls are defined here under their own names (fopen and fopen64 both), whatever the build
 // asks of file offsets elsewhere.
@@ -29,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -78,14 +82,34 @@ ssize_t ReadableBefore(off_t offset, std::size_t count) {
   return static_cast<ssize_t>(std::min<off_t>(static_cast<off_t>(count), page - offset));
 }
 
+bool FaultIs(const char* name) {
+  const char* fault = std::getenv("QUOTEX_FAULT");
+  return fault != nullptr && std::strcmp(fault, name) == 0;
+}
+
+// Makes QUOTEX_PAUSE_FILE and waits until it is gone (at most a minute).
+void Pause() {
+  const char* file = std::getenv("QUOTEX_PAUSE_FILE");
+  if (file == nullptr) return;
+  close(Next<int (*)(const char*, int, ...)>("open")(file, O_WRONLY | O_CREAT, 0600));
+  for (int wait = 0; wait < 12000 && access(file, F_OK) == 0; ++wait) usleep(5000);
+}
+
 // Counts a call that changes the file system; true when it is the one that must fail (errno is
-// then EIO). Kills the process instead when that is the fault asked for.
-bool FaultHere(const char* call) {
+// then EIO). Kills the process instead, or pauses, when that is the fault asked for; `dying` is
+// what the call gets done before the kill.
+bool FaultHere(const char* call, const std::function<void()>& dying = {}) {
   static long count = 0;
   const char* at = std::getenv("QUOTEX_FAULT_AT");
   if (at == nullptr || ++count != std::atol(at)) return false;
-  const char* fault = std::getenv("QUOTEX_FAULT");
-  if (fault != nullptr && std::strcmp(fault, "kill") == 0) raise(SIGKILL);
+  if (FaultIs("kill")) {
+    if (dying) dying();
+    raise(SIGKILL);
+  }
+  if (FaultIs("pause")) {
+    Pause();
+    return false;
+  }
   char report[128];
   int length =
       std::snprintf(report, sizeof report, "io_fault_shim: failed call %ld: %s\n", count, call);
@@ -154,6 +178,10 @@ extern "C" int rename(const char* from, const char* to) {
 }
 
 extern "C" int link(const char* from, const char* to) {
+  if (std::getenv("QUOTEX_NO_LINKS") != nullptr) {
+    errno = EPERM;
+    return -1;
+  }
   return Counted<int (*)(const char*, const char*)>("link", from, to);
 }
 
@@ -165,12 +193,29 @@ extern "C" int remove(const char* name) {
   return Counted<int (*)(const char*)>("remove", name);
 }
 
+int Flush(const char* symbol, int descriptor) {
+  if (FaultHere(symbol)) return -1;
+  if (std::getenv("QUOTEX_FAULT_AT") != nullptr) return 0;
+  return Next<int (*)(int)>(symbol)(descriptor);
+}
+
 extern "C" int fsync(int descriptor) {
-  return Counted<int (*)(int)>("fsync", descriptor);
+  return Flush("fsync", descriptor);
 }
 
 extern "C" int fdatasync(int descriptor) {
-  return Counted<int (*)(int)>("fdatasync", descriptor);
+  return Flush("fdatasync", descriptor);
+}
+
+// The C library's own streams write through calls of its own; what is written here is a file
+// written through its descriptor, such as a copy. The standard streams are not counted.
+extern "C" ssize_t write(int descriptor, const void* bytes, std::size_t count) {
+  auto real = Next<ssize_t (*)(int, const void*, std::size_t)>("write");
+  if (descriptor > STDERR_FILENO &&
+      FaultHere("write", [&] { real(descriptor, bytes, count / 2); })) {
+    return -1;
+  }
+  return real(descriptor, bytes, count);
 }
 
 namespace {

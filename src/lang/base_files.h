@@ -50,7 +50,8 @@ std::string OwnFileProblem(const std::string& output, std::string_view base,
 // taken waits a while, saying so on standard error, then gives up with LangError. Once it holds
 // them it brings them to a state a command left complete (RecoverFiles), with `output`, a file
 // the command writes besides the base's own, and says on standard error what it did. Where the
-// base's folder cannot be written, and so nothing there can be changed, no lock is needed.
+// base's folder is not there or cannot be written, so that nothing there can change, no lock is
+// needed.
 class BaseLock {
  public:
   explicit BaseLock(const BaseFiles& files, const std::string& output = {});

@@ -53,8 +53,9 @@ struct CommandLine {
     app.set_version_flag("--version", std::string(kProgram) + " " + kQuotexVersion);
     app.require_subcommand(1);
     app.footer(
-        "Exit status: 0 done; 1 errors found, or the command failed (nothing was changed "
-        "on disk); 2 a wrong command line.");
+        "Exit status: 0 done (a warning may name what the next command tidies up); 1 errors "
+        "found, or the command failed (nothing was changed on disk, unless the message says "
+        "the next command puts it back); 2 a wrong command line.");
     AddUpdate();
     AddCheck();
     AddExport();

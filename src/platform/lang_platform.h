@@ -57,7 +57,7 @@ class FileLock {
   enum class Outcome {
     kLocked,      // this process holds the lock now
     kHeld,        // another process holds it
-    kUnwritable,  // the lock's folder cannot be written, so nothing there can be changed
+    kUnwritable,  // its folder is not there or cannot be written: nothing there can change
     kFailed,      // LastSystemError() says why
   };
 

@@ -136,7 +136,8 @@ FileLock::Outcome FileLock::TryLock(const char* path) {
   for (;;) {
     int descriptor = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
     if (descriptor < 0) {
-      bool unwritable = errno == EACCES || errno == EROFS || errno == EPERM;
+      bool unwritable = errno == EACCES || errno == EROFS || errno == EPERM ||
+                        errno == ENOENT || errno == ENOTDIR;
       return unwritable ? Outcome::kUnwritable : Outcome::kFailed;
     }
     if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {

@@ -123,7 +123,8 @@ FileLock::Outcome FileLock::TryLock(const char* path) {
     SetLastError(error);
     return there ? Outcome::kHeld : Outcome::kUnwritable;
   }
-  return error == ERROR_WRITE_PROTECT ? Outcome::kUnwritable : Outcome::kFailed;
+  bool unwritable = error == ERROR_WRITE_PROTECT || error == ERROR_PATH_NOT_FOUND;
+  return unwritable ? Outcome::kUnwritable : Outcome::kFailed;
 }
 
 bool FileLock::Unlock() {

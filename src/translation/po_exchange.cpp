@@ -118,6 +118,8 @@ class ImportTarget {
   }
 
   const std::vector<CrtPair>& Pairs() const { return pairs_; }
+  // The pairs, taken out of the target: its last use.
+  std::vector<CrtPair> TakePairs() { return std::move(pairs_); }
 
  private:
   using Index = std::map<std::string, PairIndices>;
@@ -325,8 +327,8 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
   for (const CrtPair& pair : current.Pairs()) result.translations.push_back(pair.translation);
   result.taken = current.Changed();
   result.unchanged = crt.pairs.size() - result.taken;
-  result.obsolete = kept.Pairs();
   result.obsoleteChanged = kept.Changed() > 0;
+  result.obsolete = kept.TakePairs();
   SortByLine(result.diagnostics);
   return result;
 }

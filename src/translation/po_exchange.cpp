@@ -73,13 +73,18 @@ class ImportTarget {
     std::vector<PoKey> keys = BuildPoKeys(document, codePage);
     for (std::size_t i = 0; i < pairs_.size(); ++i) {
       original_.push_back(pairs_[i].translation);
-      Register(i, keys[i].id);
+      keys_.push_back(std::move(keys[i].id));
+      Register(i);
     }
   }
 
-  const PairIndices* WithKey(const std::string& id) const { return Find(byKey_, id); }
-  const PairIndices* WithWrittenText(const std::string& written) const {
-    return Find(byWritten_, written);
+  // The pairs with the key `id`, or with the text written `written` (in UTF-8); none when there
+  // is none.
+  PairIndices WithKey(const std::string& id) const {
+    return Find(byKey_, id, [this](std::size_t pair) { return KeyOf(pair); });
+  }
+  PairIndices WithWrittenText(const std::string& written) const {
+    return Find(byWritten_, written, [this](std::size_t pair) { return WrittenOf(pair); });
   }
 
   // Gives the pairs the translation that stands for `characters`, keeping the one written where
@@ -103,9 +108,8 @@ class ImportTarget {
 
   // Adds a pair for `text` (as written), found by its display form afterwards.
   void Add(std::string text, const std::string& characters) {
-    std::string id = Displayed(text, codePage_);
     pairs_.push_back(CrtPair{std::move(text), EncodeNotation(characters)});
-    Register(pairs_.size() - 1, id);
+    Register(pairs_.size() - 1);
   }
 
   // Pairs whose translation changed, and pairs added.
@@ -122,20 +126,34 @@ class ImportTarget {
   std::vector<CrtPair> TakePairs() { return std::move(pairs_); }
 
  private:
-  using Index = std::map<std::string, PairIndices>;
+  // Each pair under the hash of its key: a key is made again from the pair when it is looked
+  // up, rather than kept, since an import of a large PO file adds a pair for each of its texts.
+  using Index = std::unordered_multimap<std::size_t, std::size_t>;
 
-  static const PairIndices* Find(const Index& index, const std::string& key) {
-    auto found = index.find(key);
-    return found == index.end() ? nullptr : &found->second;
+  template <typename KeyOfPair>
+  static PairIndices Find(const Index& index, const std::string& key, KeyOfPair keyOf) {
+    PairIndices pairs;
+    auto [first, last] = index.equal_range(std::hash<std::string>()(key));
+    for (auto each = first; each != last; ++each) {
+      if (keyOf(each->second) == key) pairs.push_back(each->second);
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
   }
 
-  void Register(std::size_t pair, const std::string& id) {
-    byKey_[id].push_back(pair);
-    byWritten_[codePage_.ToUtf8(pairs_[pair].text)].push_back(pair);
+  std::string KeyOf(std::size_t pair) const {
+    return pair < keys_.size() ? keys_[pair] : Displayed(pairs_[pair].text, codePage_);
+  }
+  std::string WrittenOf(std::size_t pair) const { return codePage_.ToUtf8(pairs_[pair].text); }
+
+  void Register(std::size_t pair) {
+    byKey_.emplace(std::hash<std::string>()(KeyOf(pair)), pair);
+    byWritten_.emplace(std::hash<std::string>()(WrittenOf(pair)), pair);
   }
 
   std::vector<CrtPair> pairs_;
   std::vector<std::string> original_;  // the translations as read
+  std::vector<std::string> keys_;      // of the pairs read, as BuildPoKeys gives them
   const CodePage& codePage_;
   Index byKey_;
   Index byWritten_;
@@ -256,12 +274,12 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
     ++toTake;
 
     ImportTarget* target = nullptr;
-    const PairIndices* pairs = nullptr;
-    auto look = [&](const PairIndices* (ImportTarget::*lookup)(const std::string&) const,
+    PairIndices pairs;
+    auto look = [&](PairIndices (ImportTarget::*lookup)(const std::string&) const,
                     const std::string& key, bool obsoleteOnly = false) {
       for (ImportTarget* each : {&current, &kept}) {
         if (target != nullptr || (obsoleteOnly && each == &current)) continue;
-        if ((pairs = (each->*lookup)(key)) != nullptr) target = each;
+        if (!(pairs = (each->*lookup)(key)).empty()) target = each;
       }
     };
     const bool byContext = older && entry.context && !entry.id.empty();
@@ -280,13 +298,13 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
     }
 
     if (target == &current) {
-      const CrtPair& pair = crt.pairs[pairs->front()];
+      const CrtPair& pair = crt.pairs[pairs.front()];
       if (DecodeNotation(pair.translation) != characters) {
         for (std::string& warning : TranslationWarnings(DecodeNotation(pair.text), characters)) {
           report(entry.translationLine, Severity::kWarning, std::move(warning));
         }
       }
-      current.Set(*pairs, characters);
+      current.Set(pairs, characters);
       continue;
     }
     if (target == nullptr) {
@@ -305,7 +323,7 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       look(&ImportTarget::WithWrittenText, codePage.ToUtf8(text), true);
       if (target == nullptr) kept.Add(std::move(text), characters);
     }
-    if (target != nullptr) kept.Set(*pairs, characters);
+    if (target != nullptr) kept.Set(pairs, characters);
     setAsideNotes.push_back({entry.line, Severity::kWarning,
                              "not in " + options.crtName + ": kept in " + options.obsName +
                                  ", where it comes back from when its text does"});

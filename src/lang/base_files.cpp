@@ -160,9 +160,8 @@ BaseLock::BaseLock(const BaseFiles& files, const std::string& output) : name_(fi
     FileLock::Outcome outcome = lock_.TryLock(files.lock.c_str());
     if (outcome == FileLock::Outcome::kLocked || outcome == FileLock::Outcome::kUnwritable) break;
     if (outcome == FileLock::Outcome::kFailed) {
-      throw LangError(files.lock, "cannot lock the files of " + base +
-                                      " against other commands: " + LastSystemError() +
-                                      "; nothing was changed");
+      throw LangError(files.lock, "cannot lock the files of " + base + " against other commands: " +
+                                      LastSystemError() + "; nothing was changed");
     }
     if (waited == 0) {
       std::fprintf(stderr, "%s: note: waiting for another quotex-lang command on %s...\n",

@@ -210,8 +210,8 @@ std::string JournalText(const std::vector<FileChange>& changes) {
 
 // A record that cannot be taken at its word: nothing is done, and the user is told what to do.
 LangError Unusable(const std::string& record, const std::string& why, const char* advice) {
-  return LangError(record, "cannot act on it: " + why + "; nothing was changed (" +
-                               std::string(advice) + ")");
+  return LangError(
+      record, "cannot act on it: " + why + "; nothing was changed (" + std::string(advice) + ")");
 }
 
 // Takes the next field of a journal line, up to a blank.
@@ -467,9 +467,8 @@ std::vector<Leftover> FileSet::Tidy() {
   }
   const std::string done = DoneName(journal_);
   if (tidied && !RemoveFile(done.c_str())) {
-    leftovers.push_back(
-        {done, "the change is made, but its record cannot be removed: " + LastSystemError() +
-                   kNextRemovesIt});
+    leftovers.push_back({done, "the change is made, but its record cannot be removed: " +
+                                   LastSystemError() + kNextRemovesIt});
   }
   return leftovers;
 }

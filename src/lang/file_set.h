@@ -85,10 +85,10 @@ class FileSet {
 };
 
 // Brings the files `ownNames` (all the files in the journal's folder that a command may replace
-// together) and `otherNames` (files it replaces alone) to a state that a command left complete: puts
-// back the old files of a commit that a kill interrupted, as its journal records them, finishes
-// the tidying of one that was made, and removes files of quotex-lang's own making left beside
-// them. Returns what it did, in a sentence for the user, or nothing. Raises LangError, with
+// together) and `otherNames` (files it replaces alone) to a state that a command left complete:
+// puts back the old files of a commit that a kill interrupted, as its journal records them,
+// finishes the tidying of one that was made, and removes files of quotex-lang's own making left
+// beside them. Returns what it did, in a sentence for the user, or nothing. Raises LangError, with
 // nothing changed, for a record it cannot take at its word (one that is cut short, of another
 // version, or names a file that is not one of the journal's own) and for a second name of a file
 // that nothing shows it may remove; and when a step fails.

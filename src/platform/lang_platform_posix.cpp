@@ -78,8 +78,7 @@ bool CopyToNewFile(const char* from, const char* to) {
   int in = open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
   struct stat status;
-  int out = fstat(in, &status) == 0 ? open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)
-                                    : -1;
+  int out = fstat(in, &status) == 0 ? open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600) : -1;
   bool copied = out >= 0 && CopyBytes(in, out) && fchmod(out, status.st_mode & 0777) == 0;
   int error = errno;
   close(in);
@@ -136,8 +135,8 @@ FileLock::Outcome FileLock::TryLock(const char* path) {
   for (;;) {
     int descriptor = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
     if (descriptor < 0) {
-      bool unwritable = errno == EACCES || errno == EROFS || errno == EPERM ||
-                        errno == ENOENT || errno == ENOTDIR;
+      bool unwritable = errno == EACCES || errno == EROFS || errno == EPERM || errno == ENOENT ||
+                        errno == ENOTDIR;
       return unwritable ? Outcome::kUnwritable : Outcome::kFailed;
     }
     if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {

@@ -109,9 +109,8 @@ FileLock::~FileLock() {
 // everyone is about to go: another command has just let go of it.
 FileLock::Outcome FileLock::TryLock(const char* path) {
   Unlock();
-  HANDLE handle =
-      CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle != INVALID_HANDLE_VALUE) {
     state_ = std::make_unique<State>(State{handle});
     return Outcome::kLocked;

@@ -250,9 +250,9 @@ CheckResult CheckCrt(const CrtDocument& crt, const CodePage& codePage) {
   for (Diagnostic& error : TranslationErrors(crt)) result.diagnostics.push_back(std::move(error));
   // The program reads the count as a USHORT.
   if (crt.itemsLine != 0 && crt.itemsCount > 65535) {
-    result.diagnostics.push_back({crt.itemsLine, Severity::kError,
-                                  "Items count " + std::to_string(crt.itemsCount) +
-                                      " is more than a USHORT holds (65535)"});
+    result.diagnostics.push_back(
+        {crt.itemsLine, Severity::kError,
+         "Items count " + std::to_string(crt.itemsCount) + " is more than a USHORT holds (65535)"});
   }
   result.texts = crt.pairs.size();
   Checker checker(result.diagnostics);

@@ -1,6 +1,7 @@
 // quotex-lang export, as a translator gets it: where each text is used and what it is there,
 // and suggestions for the texts without a translation.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -157,6 +158,26 @@ TEST_F(LangExportTest, NoSequenceOfCommandsBlocksOrLosesATranslation) {
   ASSERT_EQ(RunLang({"import", "DE.po~", "de"}).status, 0);
   EXPECT_NE(ReadBytes(Dir() / "DE.CRT").find("PSTRING('Schliessen')"), std::string::npos);
   EXPECT_EQ(RunLang({"export", "de"}).errors, "");
+}
+
+// What a killed export to another file left beside it goes with the next export to it; a pipe is
+// refused rather than read, which would wait for ever.
+TEST_F(LangExportTest, TidiesAfterAKilledExportToAnotherFileAndRefusesAPipe) {
+  WriteFile("DE.CRT", Crt({{"Save", ""}}));
+  MakeDirectory("out");
+  WriteFile("out/x.po.quotex-new", "half an export");
+  ProcessResult result = RunLang({"export", "de", "-o", "out/x.po"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.errors,
+            "DE.CRT: note: removed 'out/x.po.quotex-new', left by an interrupted command\n");
+  EXPECT_FALSE(std::filesystem::exists(Dir() / "out/x.po.quotex-new"));
+  ASSERT_EQ(mkfifo((Dir() / "pipe.po").c_str(), 0600), 0);
+  for (const Arguments& arguments :
+       {Arguments{"export", "de", "-o", "pipe.po"}, Arguments{"import", "pipe.po", "de"}}) {
+    ProcessResult refused = RunLang(arguments);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.errors, "pipe.po: error: cannot read: not a regular file\n");
+  }
 }
 
 // The CRT file is read while the sources are scanned; its problems are told as if it had been

@@ -108,11 +108,12 @@ TEST_F(LangFaultTest, NoStepOfACommandThatWritesLosesATranslation) {
       for (const char* fault : {"kill", "fail"}) {
         int step = 1;
         for (;; ++step) {
-          SCOPED_TRACE(command[0] + ", " + fault + " at step " + std::to_string(step) + " " + links);
+          SCOPED_TRACE(command[0] + ", " + fault + " at step " + std::to_string(step) + " " +
+                       links);
           Reset();
-          ProcessResult faulty = RunLang(command, Faults({std::string("QUOTEX_FAULT=") + fault,
-                                                          "QUOTEX_FAULT_AT=" + std::to_string(step),
-                                                          links}));
+          ProcessResult faulty =
+              RunLang(command, Faults({std::string("QUOTEX_FAULT=") + fault,
+                                       "QUOTEX_FAULT_AT=" + std::to_string(step), links}));
           bool fired =
               faulty.status == -1 || faulty.errors.find("io_fault_shim") != std::string::npos;
           if (!fired) {
@@ -161,9 +162,10 @@ bool RunTwo(const std::filesystem::path& dir, const std::filesystem::path& pause
             ProcessResult& firstResult, ProcessResult& secondResult) {
   std::atomic<bool> ended = false;
   std::thread firstRun([&] {
-    firstResult = RunQuotexLang(dir, first,
-                                Faults({"QUOTEX_FAULT=pause", "QUOTEX_FAULT_AT=" + std::to_string(step),
-                                        "QUOTEX_PAUSE_FILE=" + pauseFile.string()}));
+    firstResult =
+        RunQuotexLang(dir, first,
+                      Faults({"QUOTEX_FAULT=pause", "QUOTEX_FAULT_AT=" + std::to_string(step),
+                              "QUOTEX_PAUSE_FILE=" + pauseFile.string()}));
     ended = true;
   });
   bool paused = false;
@@ -183,7 +185,8 @@ bool RunTwo(const std::filesystem::path& dir, const std::filesystem::path& pause
 TEST_F(LangFaultTest, ASecondCommandWaitsForTheFirstAtEveryStep) {
   ProcessOptions probe;
   if (!WithIoFaults({}, probe)) GTEST_SKIP() << kNoIoFaultShim;
-  const Arguments update = {"update", "*.clw", "de"}, import = {"import", "de.po", "de", "--charset", "cp1252"};
+  const Arguments update = {"update", "*.clw", "de"},
+                  import = {"import", "de.po", "de", "--charset", "cp1252"};
   Reset();
   ASSERT_EQ(RunLang(update, Faults({})).status, 0);
   ASSERT_EQ(RunLang(import, Faults({})).status, 0);

@@ -114,7 +114,8 @@ class RecoverFilesTest : public ::testing::Test {
   std::vector<std::pair<std::string, std::string>> Files() const {
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
-      if (entry.is_regular_file()) files.emplace_back(entry.path().string(), ReadBytes(entry.path()));
+      if (entry.is_regular_file())
+        files.emplace_back(entry.path().string(), ReadBytes(entry.path()));
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -153,7 +154,8 @@ TEST_F(RecoverFilesTest, RefusesARecordItCannotTakeAtItsWordWithNothingChanged) 
   };
   for (const auto& each : cases) {
     for (const char* record : {"A.quotex-journal", "A.quotex-done"}) {
-      if (std::string_view(each.why).ends_with("made") && std::string_view(record).ends_with("done")) continue;
+      bool madeFile = std::string_view(each.why).ends_with("made");
+      if (madeFile && std::string_view(record).ends_with("done")) continue;
       SCOPED_TRACE(std::string(record) + ": " + each.text);
       WriteBytes(dir_ / ("app/" + std::string(record)), each.text);
       auto before = Files();
@@ -173,15 +175,16 @@ TEST_F(RecoverFilesTest, RefusesARecordItCannotTakeAtItsWordWithNothingChanged) 
 
 TEST_F(RecoverFilesTest, PutsBackAnInterruptedChangeAndTidiesAfterOneThatWasMade) {
   const char* record = "quotex-lang journal 2\nreplace 7 1:2 A.CRT\nend\n";
-  EXPECT_EQ(Recover("A.quotex-journal", record),
-            "a command on these files was interrupted; every file was put back as it was before it");
+  EXPECT_EQ(
+      Recover("A.quotex-journal", record),
+      "a command on these files was interrupted; every file was put back as it was before it");
   EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
   EXPECT_EQ(ReadBytes(dir_ / "app/A.CRT"), "old crt");
 
   WriteBytes(dir_ / "app/A.CRT.quotex-old", "old crt");
-  EXPECT_EQ(Recover("A.quotex-done", record),
-            "removed '" + dir_ / "app/A.CRT.quotex-old" + "', '" + dir_ / "app/A.quotex-done" +
-                "', left by an interrupted command");
+  EXPECT_EQ(Recover("A.quotex-done", record), "removed '" + dir_ / "app/A.CRT.quotex-old" + "', '" +
+                                                  dir_ / "app/A.quotex-done" +
+                                                  "', left by an interrupted command");
   EXPECT_EQ(ReadBytes(dir_ / "app/A.CRT"), "old crt");
   EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
 }

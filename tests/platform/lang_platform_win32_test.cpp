@@ -2,9 +2,8 @@
 // open by another program. The same refusals as on Linux, on Windows's own locks.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <string>
@@ -63,8 +62,9 @@ TEST_F(LangExeTest, WaitsForAnotherCommandOnTheBaseThenGivesUpWithNothingChanged
   WriteBytes(dir_ / "main.clw", "  MESSAGE('Hello again')\r\n");
   EXPECT_EQ(RunLang("update *.clw de"), 1u);
   EXPECT_TRUE(Said("DE.CRT: note: waiting for another quotex-lang command on DE...")) << output_;
-  EXPECT_TRUE(Said("DE.CRT: error: another quotex-lang command on DE is still at work; nothing "
-                   "was changed"))
+  EXPECT_TRUE(
+      Said("DE.CRT: error: another quotex-lang command on DE is still at work; nothing "
+           "was changed"))
       << output_;
   EXPECT_EQ(ReadBytes(dir_ / "DE.LST"), "Hello there\r\n");
   EXPECT_EQ(RunLang("update *.clw fr"), 0u) << output_;  // another base is free
@@ -81,8 +81,9 @@ TEST_F(LangExeTest, RefusesACrtFileHeldOpenOrReadOnlyBeforeWritingAnything) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(open, INVALID_HANDLE_VALUE);
   EXPECT_EQ(RunLang("update *.clw de"), 1u);
-  EXPECT_TRUE(Said("DE.CRT: error: another program holds the file open (close it, then run the "
-                   "command again); nothing was changed"))
+  EXPECT_TRUE(
+      Said("DE.CRT: error: another program holds the file open (close it, then run the "
+           "command again); nothing was changed"))
       << output_;
   CloseHandle(open);
   SetFileAttributesA(crt.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -45,9 +45,9 @@ TEST(CheckTest, ReportsTheCountAndTheStructure) {
             std::vector<std::string>{"4: error: no END line at the end of the group"});
   std::string many = "L GROUP\nItems USHORT(65536)\n";
   for (int i = 0; i < 65536; ++i) many += " PSTRING('t" + std::to_string(i) + "')\n PSTRING('')\n";
-  EXPECT_EQ(Check(many + " END\n"), std::vector<std::string>{
-                                         "2: error: Items count 65536 is more than a USHORT "
-                                         "holds (65535)"});
+  EXPECT_EQ(Check(many + " END\n"),
+            std::vector<std::string>{"2: error: Items count 65536 is more than a USHORT "
+                                     "holds (65535)"});
 }
 
 TEST(CheckTest, ReportsMalformedTranslationsWhereTheyAre) {

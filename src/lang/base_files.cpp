@@ -152,41 +152,58 @@ namespace {
 constexpr unsigned kWaitMilliseconds = 3000;
 constexpr unsigned kPollMilliseconds = 20;
 
-}  // namespace
-
-BaseLock::BaseLock(const BaseFiles& files, const std::string& output) : name_(files.lock) {
-  const std::string base = files.crt.substr(0, files.crt.size() - 4);  // without ".CRT"
+// Takes `lock`, the lock file `path` of the files `what` names, waiting a while for another
+// command that holds it; `file` is the file a message names.
+void Take(FileLock& lock, const std::string& path, const std::string& what,
+          const std::string& file) {
   for (unsigned waited = 0;; waited += kPollMilliseconds) {
-    FileLock::Outcome outcome = lock_.TryLock(files.lock.c_str());
-    if (outcome == FileLock::Outcome::kLocked || outcome == FileLock::Outcome::kUnwritable) break;
+    FileLock::Outcome outcome = lock.TryLock(path.c_str());
+    if (outcome == FileLock::Outcome::kLocked || outcome == FileLock::Outcome::kUnwritable) return;
     if (outcome == FileLock::Outcome::kFailed) {
-      throw LangError(files.lock, "cannot lock the files of " + base + " against other commands: " +
-                                      LastSystemError() + "; nothing was changed");
+      throw LangError(path, "cannot lock " + what + " against other commands: " +
+                                LastSystemError() + "; nothing was changed");
     }
     if (waited == 0) {
       std::fprintf(stderr, "%s: note: waiting for another quotex-lang command on %s...\n",
-                   files.crt.c_str(), base.c_str());
+                   file.c_str(), what.c_str());
     }
     if (waited >= kWaitMilliseconds) {
-      throw LangError(files.crt, "another quotex-lang command on " + base +
-                                     " is still at work; nothing was changed (run this one "
-                                     "again once it has finished)");
+      throw LangError(file, "another quotex-lang command on " + what +
+                                " is still at work; nothing was changed (run this one again "
+                                "once it has finished)");
     }
     WaitMilliseconds(kPollMilliseconds);
   }
+}
+
+void LetGo(FileLock& lock, const std::string& path) {
+  if (!lock.Unlock()) {
+    std::fprintf(stderr,
+                 "%s: warning: cannot remove it: %s; the next quotex-lang command on these "
+                 "files removes it\n",
+                 path.c_str(), LastSystemError().c_str());
+  }
+}
+
+}  // namespace
+
+// Commands on two bases may write one PO file (export -o): it has a lock of its own, always
+// taken last, so that no two commands ever wait for each other. Every command takes the lock of
+// the base's own PO file, so that one a kill left is removed.
+BaseLock::BaseLock(const BaseFiles& files, const std::string& output)
+    : baseLock_(files.lock), writtenLock_((output.empty() ? files.po : output) + ".quotex-lock") {
+  const std::string& written = output.empty() ? files.po : output;
+  Take(base_, baseLock_, files.crt.substr(0, files.crt.size() - 4), files.crt);
+  Take(written_, writtenLock_, written, written);
   std::vector<std::string> others;
-  if (!output.empty()) others.push_back(output);
+  if (written != files.po) others.push_back(written);
   std::string done = RecoverFiles(files.journal, files.Replaceable(), others);
   if (!done.empty()) std::fprintf(stderr, "%s: note: %s\n", files.crt.c_str(), done.c_str());
 }
 
 BaseLock::~BaseLock() {
-  if (!lock_.Unlock()) {
-    std::fprintf(stderr,
-                 "%s: warning: cannot remove it: %s; the next quotex-lang command on these "
-                 "files removes it\n",
-                 name_.c_str(), LastSystemError().c_str());
-  }
+  LetGo(written_, writtenLock_);
+  LetGo(base_, baseLock_);
 }
 
 void ReportLeftovers(const std::vector<Leftover>& leftovers) {

@@ -46,23 +46,22 @@ std::string OwnFileProblem(const std::string& output, std::string_view base,
                            std::string_view extension = "po");
 
 // Keeps every other quotex-lang command off the base's files while one works on them: taken
-// before anything is read, kept until the last file is in place. A command that finds them
-// taken waits a while, saying so on standard error, then gives up with LangError. Once it holds
-// them it brings them to a state a command left complete (RecoverFiles), with `output`, a file
-// the command writes besides the base's own, and says on standard error what it did. Where the
-// base's folder is not there or cannot be written, so that nothing there can change, no lock is
-// needed.
+// before anything is read, kept until the last file is in place; and off the PO file it may
+// write, the base's own or `output`. A command that finds them taken waits a while, saying so on
+// standard error, then gives up with LangError. Once it holds them it brings them to a state a
+// command left complete (RecoverFiles) and says on standard error what it did. Where a folder
+// is not there or cannot be written, so that nothing there can change, no lock is needed.
 class BaseLock {
  public:
   explicit BaseLock(const BaseFiles& files, const std::string& output = {});
   BaseLock(const BaseLock&) = delete;
   BaseLock& operator=(const BaseLock&) = delete;
-  // Lets go of the files; says so on standard error when the lock's file could not be removed.
+  // Lets go of the files; says so on standard error when a lock's file could not be removed.
   ~BaseLock();
 
  private:
-  FileLock lock_;
-  std::string name_;
+  std::string baseLock_, writtenLock_;  // the lock files
+  FileLock base_, written_;
 };
 
 // Tells the user, as warnings, what could not be tidied once a change was made.

@@ -479,15 +479,15 @@ namespace {
 // their place and copies cut short, and the second names of files that are the files in place.
 // Raises LangError for a second name of another file: nothing shows that it is not needed.
 void FindLeftovers(const std::vector<std::string>& names, std::vector<std::string>& leftovers) {
+  auto found = [&leftovers](const std::string& name) {
+    return std::find(leftovers.begin(), leftovers.end(), name) != leftovers.end();
+  };
   for (const std::string& name : names) {
     const std::string target = ReplacedPath(name), oldName = OldName(target);
     for (const std::string& unfinished : {NewName(target), NewName(oldName)}) {
-      if (Exists(unfinished)) leftovers.push_back(unfinished);
+      if (Exists(unfinished) && !found(unfinished)) leftovers.push_back(unfinished);
     }
-    if (!Exists(oldName) ||
-        std::find(leftovers.begin(), leftovers.end(), oldName) != leftovers.end()) {
-      continue;
-    }
+    if (!Exists(oldName) || found(oldName)) continue;
     std::optional<FileIdentity> inPlace = IdentityOf(target.c_str());
     if (!inPlace || IdentityOf(oldName.c_str()) != inPlace) {
       throw LangError(oldName, "an old copy of " + Named(name) +

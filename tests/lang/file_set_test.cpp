@@ -59,27 +59,24 @@ TEST(FileSetTest, LeavesEverythingAsItWasWhenNotCommitted) {
 TEST(FileSetTest, RefusesWhatCannotBeReplacedSafelyBeforeAnythingIsWritten) {
   ScopedTempDir dir;
   fs::create_directories(dir.path() / "A.CRT" / "inside");
-  std::error_code error;
-  fs::create_symlink("gone.txt", dir.path() / "A.BAS", error);
-  const struct {
-    const char* name;
-    const char* message;
-  } cases[] = {{"A.CRT", "not a regular file; nothing was changed"},
-               {"A.BAS", "a symbolic link to a file that is not there; nothing was changed"}};
-  for (const auto& each : cases) {
-    if (error && std::string(each.name) == "A.BAS") continue;  // no symbolic links here
-    FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
-    for (bool remove : {false, true}) {
-      try {
-        remove ? files.StageRemoval(dir / each.name) : (void)files.Stage(dir / each.name);
-        ADD_FAILURE() << each.name << " was taken";
-      } catch (const LangError& refused) {
-        EXPECT_EQ(refused.File(), dir / each.name);
-        EXPECT_STREQ(refused.what(), each.message);
-      }
+  std::error_code noLinks;
+  fs::create_symlink("gone.txt", dir.path() / "A.BAS", noLinks);
+  FileSet files(dir / "A.quotex-journal", dir / "A.CRT");
+  auto refusal = [](auto stage) {
+    try {
+      stage();
+    } catch (const LangError& refused) {
+      return std::string(refused.what());
     }
+    return std::string("taken");
+  };
+  EXPECT_EQ(refusal([&] { (void)files.Stage(dir / "A.CRT"); }),
+            "not a regular file; nothing was changed");
+  if (!noLinks) {
+    EXPECT_EQ(refusal([&] { files.StageRemoval(dir / "A.BAS"); }),
+              "a symbolic link to a file that is not there; nothing was changed");
   }
-  EXPECT_EQ(Names(dir.path()).size(), error ? 1u : 2u);
+  EXPECT_EQ(Names(dir.path()).size(), noLinks ? 1u : 2u);
 }
 
 TEST(FileSetTest, ReplacesTheTargetOfASymbolicLink) {
@@ -121,8 +118,7 @@ class RecoverFilesTest : public ::testing::Test {
     return files;
   }
 
-  std::string Recover(const std::string& record = {}, const std::string& text = {}) {
-    if (!record.empty()) WriteBytes(dir_ / ("app/" + record), text);
+  std::string Recover() {
     return RecoverFiles(dir_ / "app/A.quotex-journal", {dir_ / "app/A.CRT", dir_ / "app/A.BAS"});
   }
 
@@ -146,7 +142,6 @@ TEST_F(RecoverFilesTest, RefusesARecordItCannotTakeAtItsWordWithNothingChanged) 
        "it was cut short or changed: its last line is not 'end'"},
       {"quotex-lang journal 2\r\nreplace 7 1:2 A.CRT\r\nend\r\n",
        "its lines end in CR LF: an editor or a checkout changed it"},
-      {"quotex-lang journal 2\nreplace 7 A.CRT\nend\n", "line 2 cannot be read: 'replace 7 A.CRT'"},
       {"quotex-lang journal 2\nreplace 3 1:2 A.CRT\nend\n",
        "A.CRT.quotex-old' is not the whole file that"},
       {"quotex-lang journal 2\nreplace - 1:2 A.BAS\nend\n",
@@ -171,22 +166,6 @@ TEST_F(RecoverFilesTest, RefusesARecordItCannotTakeAtItsWordWithNothingChanged) 
       fs::remove(dir_.path() / "app" / record);
     }
   }
-}
-
-TEST_F(RecoverFilesTest, PutsBackAnInterruptedChangeAndTidiesAfterOneThatWasMade) {
-  const char* record = "quotex-lang journal 2\nreplace 7 1:2 A.CRT\nend\n";
-  EXPECT_EQ(
-      Recover("A.quotex-journal", record),
-      "a command on these files was interrupted; every file was put back as it was before it");
-  EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
-  EXPECT_EQ(ReadBytes(dir_ / "app/A.CRT"), "old crt");
-
-  WriteBytes(dir_ / "app/A.CRT.quotex-old", "old crt");
-  EXPECT_EQ(Recover("A.quotex-done", record), "removed '" + dir_ / "app/A.CRT.quotex-old" + "', '" +
-                                                  dir_ / "app/A.quotex-done" +
-                                                  "', left by an interrupted command");
-  EXPECT_EQ(ReadBytes(dir_ / "app/A.CRT"), "old crt");
-  EXPECT_EQ(Names(dir_.path() / "app"), (std::vector<std::string>{"A.BAS", "A.CRT"}));
 }
 
 TEST_F(RecoverFilesTest, RemovesASecondNameWithoutARecordOnlyWhenItIsTheFileInPlace) {

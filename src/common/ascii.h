@@ -53,6 +53,12 @@ inline bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether `text` ends in `ending`, but for the case of ASCII letters.
+inline bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() &&
+         SameIgnoringAsciiCase(text.substr(text.size() - ending.size()), ending);
+}
+
 // Takes the next line off `text` and returns it without its end, a line feed or CR LF; the last
 // line needs no line feed.
 inline std::string_view TakeLine(std::string_view& text) {

@@ -195,10 +195,11 @@ BaseLock::BaseLock(const BaseFiles& files, const std::string& output)
   const std::string& written = output.empty() ? files.po : output;
   Take(base_, baseLock_, files.crt.substr(0, files.crt.size() - 4), files.crt);
   Take(written_, writtenLock_, written, written);
-  std::vector<std::string> others;
-  if (written != files.po) others.push_back(written);
-  std::string done = RecoverFiles(files.journal, files.Replaceable(), others);
-  if (!done.empty()) std::fprintf(stderr, "%s: note: %s\n", files.crt.c_str(), done.c_str());
+  // The PO file's own commit first: what it left beside the file is its own.
+  for (const std::string& done : {RecoverFiles(PoJournal(written), {written, written + "~"}),
+                                  RecoverFiles(files.journal, files.Replaceable())}) {
+    if (!done.empty()) std::fprintf(stderr, "%s: note: %s\n", files.crt.c_str(), done.c_str());
+  }
 }
 
 BaseLock::~BaseLock() {

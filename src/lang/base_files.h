@@ -34,6 +34,12 @@ struct BaseFiles {
   std::string crt, bas, lst, obs, po, html, journal, lock;
 };
 
+// The journal of a commit of a PO file and its backup (BASE.po~), beside them: an export may
+// write one in another folder.
+inline std::string PoJournal(const std::string& po) {
+  return po + ".quotex-journal";
+}
+
 // What is wrong with BASE as a command line gives it, or nothing: it names the files without
 // their extension, so "de.crt" would stand for DE.CRT.CRT.
 std::string BaseNameProblem(std::string_view base);

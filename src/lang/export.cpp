@@ -46,9 +46,8 @@ void WriteStaged(const std::string& staged, const std::string& name,
 // Writes the PO file as the whole of `name`, replacing it only once it is completely written;
 // with a `backup` name, the old file takes that name in the same step, replacing an older one.
 void ReplacePoFile(const std::string& name, const PoHeader& header,
-                   const std::vector<PoEntry>& entries, const BaseFiles& files,
-                   const std::string& backup) {
-  FileSet set(files.journal, name);
+                   const std::vector<PoEntry>& entries, const std::string& backup) {
+  FileSet set(PoJournal(name), name);
   if (!backup.empty()) {
     std::string old;
     if (!ReadFileIfPresent(name, old)) throw LangError(name, "cannot read: it is gone");
@@ -346,7 +345,7 @@ int RunExport(const ExportRequest& request) {
   LostTranslations lost;
   if (replaced) lost = FindLostTranslations(*replaced, exported.entries);
   std::string backup = lost.count > 0 ? poName + "~" : "";
-  ReplacePoFile(poName, header, exported.entries, files, backup);
+  ReplacePoFile(poName, header, exported.entries, backup);
   if (lost.count > 0) {
     PrintDiagnostic(
         poName, {0, Severity::kWarning,

@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::string_view kJournalEnding = ".quotex-journal";
 constexpr std::string_view kDoneEnding = ".quotex-done";
-constexpr std::string_view kLockEnding = ".quotex-lock";
 constexpr std::string_view kJournalHeader = "quotex-lang journal 2";
 constexpr std::string_view kJournalEnd = "end";
 
@@ -79,15 +78,12 @@ std::string DirectoryPart(const std::string& path) {
   return path.substr(0, DirectoryPartLength(path.c_str()));
 }
 
-bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
-  return name.size() >= ending.size() &&
-         SameIgnoringAsciiCase(name.substr(name.size() - ending.size()), ending);
-}
-
 // The record of a change that was made: the journal, renamed.
 std::string DoneName(const std::string& journal) {
   std::string name = journal;
-  if (EndsWithIgnoringCase(name, kJournalEnding)) name.resize(name.size() - kJournalEnding.size());
+  if (EndsWithIgnoringAsciiCase(name, kJournalEnding)) {
+    name.resize(name.size() - kJournalEnding.size());
+  }
   return name + std::string(kDoneEnding);
 }
 
@@ -109,7 +105,7 @@ bool HoldsControlCharacter(std::string_view name) {
 bool IsOwnWorkFile(std::string_view name) {
   for (std::string_view ending :
        {kNewFileEnding, kOldFileEnding, kJournalEnding, kDoneEnding, kLockEnding}) {
-    if (EndsWithIgnoringCase(name, ending)) return true;
+    if (EndsWithIgnoringAsciiCase(name, ending)) return true;
   }
   return false;
 }
@@ -502,14 +498,13 @@ void FindLeftovers(const std::vector<std::string>& names, std::vector<std::strin
 
 }  // namespace
 
-std::string RecoverFiles(const std::string& journal, const std::vector<std::string>& ownNames,
-                         const std::vector<std::string>& otherNames) {
+std::string RecoverFiles(const std::string& journal, const std::vector<std::string>& names) {
   const std::string done = DoneName(journal);
   std::string text;
   // A record that is there but cannot be read stops the command (ReadFileIfPresent raises).
   if (ReadFileIfPresent(journal, text)) {
     if (Exists(done)) throw Unusable(journal, Named(done) + " is there too", kInterrupted);
-    std::vector<FileChange> changes = ReadRecord(journal, text, ownNames, kInterrupted);
+    std::vector<FileChange> changes = ReadRecord(journal, text, names, kInterrupted);
     for (const FileChange& change : changes) {
       if (std::string problem = PutBackProblem(change); !problem.empty()) {
         throw Unusable(journal, problem, kInterrupted);
@@ -532,7 +527,7 @@ std::string RecoverFiles(const std::string& journal, const std::vector<std::stri
   std::vector<std::string> leftovers;
   bool hasDone = ReadFileIfPresent(done, text);
   if (hasDone) {
-    for (const FileChange& change : ReadRecord(done, text, ownNames, kMade)) {
+    for (const FileChange& change : ReadRecord(done, text, names, kMade)) {
       const std::string oldName = OldName(change.target);
       if (!Exists(oldName)) continue;
       if (!change.oldSize || SizeOf(oldName) != change.oldSize) {
@@ -541,8 +536,7 @@ std::string RecoverFiles(const std::string& journal, const std::vector<std::stri
       leftovers.push_back(oldName);
     }
   }
-  FindLeftovers(ownNames, leftovers);
-  FindLeftovers(otherNames, leftovers);
+  FindLeftovers(names, leftovers);
   if (Exists(NewName(journal))) leftovers.push_back(NewName(journal));
   if (hasDone) leftovers.push_back(done);  // last: it shows the rest may go
   std::string removed;

@@ -24,6 +24,7 @@
 // The endings of the files of quotex-lang's own making beside a base's files.
 inline constexpr std::string_view kNewFileEnding = ".quotex-new";
 inline constexpr std::string_view kOldFileEnding = ".quotex-old";
+inline constexpr std::string_view kLockEnding = ".quotex-lock";
 
 // Whether the directory entry `name` is a file of quotex-lang's own making (a new file, an old
 // file's second name, a journal or a lock): never a source, whatever the mask. Letters match in
@@ -84,13 +85,12 @@ class FileSet {
   bool committed_ = false;
 };
 
-// Brings the files `ownNames` (all the files in the journal's folder that a command may replace
-// together) and `otherNames` (files it replaces alone) to a state that a command left complete:
-// puts back the old files of a commit that a kill interrupted, as its journal records them,
-// finishes the tidying of one that was made, and removes files of quotex-lang's own making left
-// beside them. Returns what it did, in a sentence for the user, or nothing. Raises LangError, with
-// nothing changed, for a record it cannot take at its word (one that is cut short, of another
-// version, or names a file that is not one of the journal's own) and for a second name of a file
-// that nothing shows it may remove; and when a step fails.
-std::string RecoverFiles(const std::string& journal, const std::vector<std::string>& ownNames,
-                         const std::vector<std::string>& otherNames = {});
+// Brings the files `names` (all the files in the journal's folder that a command may replace
+// together) to a state that a command left complete: puts back the old files of a commit that a
+// kill interrupted, as its journal records them, finishes the tidying of one that was made, and
+// removes files of quotex-lang's own making left beside them. Returns what it did, in a sentence
+// for the user, or nothing. Raises LangError, with nothing changed, for a record it cannot take
+// at its word (one that is cut short, of another version, or names a file that is not one of
+// `names`) and for a second name of a file that nothing shows it may remove; and when a step
+// fails.
+std::string RecoverFiles(const std::string& journal, const std::vector<std::string>& names);

@@ -24,17 +24,12 @@
 
 namespace {
 
-bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
-  return name.size() >= ending.size() &&
-         SameIgnoringAsciiCase(name.substr(name.size() - ending.size()), ending);
-}
-
 // Whether an entry is a file of translations, whatever the mask: the CRT, BAS, LST and OBS files
 // of every language (a CRT file is Clarion, included by the program, and its translations would
 // come back as texts of the sources), PO files and templates, and a PO file's backup.
 bool IsTranslationFile(std::string_view name) {
   for (std::string_view ending : {".CRT", ".BAS", ".LST", ".OBS", ".po", ".pot", ".po~"}) {
-    if (EndsWithIgnoringCase(name, ending)) return true;
+    if (EndsWithIgnoringAsciiCase(name, ending)) return true;
   }
   return false;
 }
@@ -157,7 +152,8 @@ std::size_t ScanSources(const std::string& mask, const BaseFiles& files) {
       search,
       [&](const char* entry) {
         bool skip = own.Includes(entry);
-        leftOut += skip;
+        // The command's own locks are there during every scan, and hold no translation.
+        leftOut += skip && !EndsWithIgnoringAsciiCase(entry, kLockEnding);
         return skip;
       },
       [&progress](const char* shown) { progress.Show(shown); });

@@ -54,6 +54,8 @@ class LangFaultTest : public E2eTest {
     WriteFile("DE.OBS", Crt(kObsolete));
     WriteFile("DE.BAS", Bas(kCrt));
     WriteFile("DE.LST", "Customer List\r\n");
+    // Typed in and not imported: export keeps it as DE.po~, replaced with DE.po together.
+    WriteFile("DE.po", "msgid \"Cancel\"\nmsgstr \"Getippt\"\n");
   }
 
   // Whether every translation of the CRT and OBS files of `files` stands in some file now.

@@ -246,7 +246,7 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
   ImportTarget current(crt, codePage);
   ImportTarget kept(obsolete, codePage);
   std::size_t toTake = 0;                 // translations the file gives for import to take
-  std::vector<Diagnostic> setAsideNotes;  // one for each that has a text in neither file
+  std::vector<std::size_t> setAsideLines;  // of each that has a text in neither file
   for (const PoEntry& entry : po.entries) {
     if (entry.fuzzy && !options.includeFuzzy) {
       if (!entry.translation.empty()) ++result.fuzzyLeftOut;
@@ -324,12 +324,10 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       if (target == nullptr) kept.Add(std::move(text), characters);
     }
     if (target != nullptr) kept.Set(pairs, characters);
-    setAsideNotes.push_back({entry.line, Severity::kWarning,
-                             "not in " + options.crtName + ": kept in " + options.obsName +
-                                 ", where it comes back from when its text does"});
+    setAsideLines.push_back(entry.line);
     ++result.setAside;
   }
-  std::size_t unmatched = setAsideNotes.size();
+  std::size_t unmatched = setAsideLines.size();
   if (!options.takeUnmatched && 2 * unmatched > toTake && unmatched > kUnmatchedHandful) {
     report(0, Severity::kError,
            "only " + std::to_string(toTake - unmatched) + " of its " +
@@ -339,7 +337,10 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
                "(--take-unmatched takes it all the same, keeping the other " +
                std::to_string(unmatched) + " in " + options.obsName + ")");
   } else {
-    result.diagnostics.insert(result.diagnostics.end(), setAsideNotes.begin(), setAsideNotes.end());
+    // Lines only until here: a file of a million entries may give as many notes.
+    const std::string note = "not in " + options.crtName + ": kept in " + options.obsName +
+                             ", where it comes back from when its text does";
+    for (std::size_t line : setAsideLines) report(line, Severity::kWarning, note);
   }
   result.translations.reserve(crt.pairs.size());
   for (const CrtPair& pair : current.Pairs()) result.translations.push_back(pair.translation);

@@ -268,8 +268,16 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
     }
     const std::string characters = FromDisplayForm(bytes);
     if (std::string tooLong = LengthProblem(characters); !tooLong.empty()) {
-      report(entry.translationLine, Severity::kError, std::move(tooLong));
-      continue;
+      // Only a translation that makes its pair too long for the group is refused: where the
+      // text is already longer, as quotex writes a long literal, the pair is no worse for it
+      // (check warns of both).
+      std::string text;
+      if (!codePage.FromUtf8(entry.id, text, bad) ||
+          FromDisplayForm(text).size() <= kMaxPstringLength) {
+        report(entry.translationLine, Severity::kError, std::move(tooLong));
+        continue;
+      }
+      report(entry.translationLine, Severity::kWarning, std::move(tooLong));
     }
     ++toTake;
 

@@ -208,6 +208,20 @@ TEST(PoExchangeTest, RefusesWhatWouldSpoilTheFiles) {
   }
 }
 
+// A text quotex wrote longer than a PSTRING holds takes a long translation, with the warning
+// check gives: refusing it would stop the whole import for a pair that was never shorter.
+TEST(PoExchangeTest, TakesALongTranslationOfALongerText) {
+  const std::string text(300, 'y');
+  ImportResult result = ImportPo(ReadCrt(Crt({{text, ""}})), {},
+                                 ReadPo(std::string(kHeader) + "msgid \"" + text +
+                                        "\"\nmsgstr \"" + std::string(280, 'x') + "\"\n"),
+                                 Cp1252(), {});
+  EXPECT_EQ(result.taken, 1u);
+  EXPECT_EQ(Formatted(result.diagnostics),
+            std::vector<std::string>{
+                "6: warning: translation is 280 characters long; a PSTRING holds at most 255"});
+}
+
 // Older exports held control characters as they are, and msgctxt told texts apart.
 TEST(PoExchangeTest, ImportsWhatAnOlderExportWrote) {
   CrtDocument crt = ReadCrt(Crt({{"a<13>", ""}, {"a<0Dh>", ""}, {"b<7>", ""}}));

@@ -70,9 +70,7 @@ struct CommandLine {
     command->add_option("FILEMASK", update.mask, "the source files, in the current directory")
         ->required()
         ->check(InCurrentDirectory);
-    command->add_option("BASE", update.base, "name and path of the files, without extension")
-        ->required()
-        ->check(ValidBase);
+    AddBase(*command, update.base);
     command->add_flag("--messages", update.messagesOnly,
                       "only the texts of lines that call MESSAGE");
   }
@@ -80,9 +78,7 @@ struct CommandLine {
   void AddCheck() {
     CLI::App* command =
         app.add_subcommand("check", "Check the translations of BASE.CRT before a release");
-    command->add_option("BASE", check.base, "name and path of the files, without extension")
-        ->required()
-        ->check(ValidBase);
+    AddBase(*command, check.base);
     AddCharset(*command, check.charset);
     command
         ->add_option("--sources", check.sources,
@@ -94,9 +90,7 @@ struct CommandLine {
   void AddExport() {
     CLI::App* command = app.add_subcommand(
         "export", "Write the texts and translations of BASE.CRT as a gettext PO file");
-    command->add_option("BASE", exportRequest.base, "name and path of the files, without extension")
-        ->required()
-        ->check(ValidBase);
+    AddBase(*command, exportRequest.base);
     command->add_option("-o,--output", exportRequest.output, "the PO file (default: BASE.po)");
     AddCharset(*command, exportRequest.charset);
     command->add_option("--language", exportRequest.language,
@@ -124,9 +118,7 @@ struct CommandLine {
     CLI::App* command = app.add_subcommand(
         "import", "Take the translations of a PO file into BASE.CRT and BASE.BAS");
     command->add_option("FILE", import.poFile, "the PO file")->required();
-    command->add_option("BASE", import.base, "name and path of the files, without extension")
-        ->required()
-        ->check(ValidBase);
+    AddBase(*command, import.base);
     command
         ->add_option("--charset", import.charset,
                      "the code page of the sources: " + CodePage::KnownNames() +
@@ -142,9 +134,7 @@ struct CommandLine {
   void AddPreview() {
     CLI::App* command = app.add_subcommand(
         "preview", "Draw the windows of the sources with BASE's translations on one HTML page");
-    command->add_option("BASE", preview.base, "name and path of the files, without extension")
-        ->required()
-        ->check(ValidBase);
+    AddBase(*command, preview.base);
     command
         ->add_option("--sources", preview.sources,
                      "the source files whose windows are drawn (a mask, as for update)")
@@ -157,9 +147,7 @@ struct CommandLine {
   void AddPseudo() {
     CLI::App* command = app.add_subcommand(
         "pseudo", "Write PSEUDO.CRT, .BAS and .LST with pseudo-translations of BASE's texts");
-    command->add_option("BASE", pseudo.base, "name and path of the files, without extension")
-        ->required()
-        ->check(ValidBase);
+    AddBase(*command, pseudo.base);
     command->add_option("PSEUDO", pseudo.pseudo, "name and path of the files to write")
         ->required()
         ->check(ValidBase);
@@ -169,6 +157,12 @@ struct CommandLine {
         ->capture_default_str()
         ->check(CLI::Range(0, 400));
     AddCharset(*command, pseudo.charset);
+  }
+
+  static void AddBase(CLI::App& command, std::string& base) {
+    command.add_option("BASE", base, "name and path of the files, without extension")
+        ->required()
+        ->check(ValidBase);
   }
 
   static void AddCharset(CLI::App& command, std::string& charset) {

@@ -22,7 +22,6 @@
 #include "lang/sources.h"
 #include "lang/suggestions.h"
 #include "platform/lang_platform.h"
-#include "platform/platform.h"
 #include "translation/diagnostic.h"
 #include "translation/notation.h"
 #include "translation/po_exchange.h"

@@ -1,10 +1,12 @@
 // What quotex-lang needs of the operating system beyond what quotex needs: the steps that
-// replace a user's files safely, the lock that keeps two commands off the same files, and the
-// tables of the single-byte code pages. quotex links none of it. One implementation file per
+// replace a user's files safely, the lock that keeps two commands off the same files, the
+// tables of the single-byte code pages and work on a second thread. quotex links none of it. One implementation file per
 // platform.
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -86,3 +88,33 @@ void WaitMilliseconds(unsigned milliseconds);
 // page. Platforms differ on bytes a code page leaves undefined: some map them to control or
 // private-use characters. Safe to call from any thread.
 bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& character);
+
+// Work done on a second thread while the caller goes on with other work, each on a processor of
+// its own. Wait() returns once the work is done and raises what the work raised; the destructor
+// waits too, so the work never outlives what it uses. Where no thread can be started, the work
+// is done in the constructor.
+class BackgroundWork {
+ public:
+  explicit BackgroundWork(std::function<void()> work);
+  BackgroundWork(const BackgroundWork&) = delete;
+  BackgroundWork& operator=(const BackgroundWork&) = delete;
+  ~BackgroundWork();
+
+  void Wait();
+
+ private:
+  struct Thread;
+  void Run() noexcept;
+
+  std::function<void()> work_;
+  std::exception_ptr raised_;
+  std::unique_ptr<Thread> thread_;  // none once it is joined, or when none could be started
+};
+
+inline void BackgroundWork::Run() noexcept {
+  try {
+    work_();
+  } catch (...) {
+    raised_ = std::current_exception();
+  }
+}

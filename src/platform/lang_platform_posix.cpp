@@ -1,5 +1,5 @@
 // POSIX: the lock is flock's, held by the open file; the code-page tables are iconv's (part of
-// the C library).
+// the C library); work on the side is a std::thread.
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/file.h>
@@ -9,7 +9,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "platform/lang_platform.h"
 #include "platform/platform.h"
@@ -230,4 +233,32 @@ bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& characte
   character = static_cast<char32_t>(output[0]) | static_cast<char32_t>(output[1]) << 8 |
               static_cast<char32_t>(output[2]) << 16 | static_cast<char32_t>(output[3]) << 24;
   return true;
+}
+
+struct BackgroundWork::Thread {
+  std::thread thread;
+};
+
+BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  // The holder is made before the thread starts: a started thread that could not be held would
+  // end the program (std::terminate) as the failed constructor gave it up.
+  try {
+    auto thread = std::make_unique<Thread>();
+    thread->thread = std::thread([this] { Run(); });
+    thread_ = std::move(thread);
+  } catch (const std::exception&) {  // no memory, or no thread to be had
+    Run();
+  }
+}
+
+BackgroundWork::~BackgroundWork() {
+  if (thread_) thread_->thread.join();
+}
+
+void BackgroundWork::Wait() {
+  if (thread_) {
+    thread_->thread.join();
+    thread_.reset();
+  }
+  if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
 }

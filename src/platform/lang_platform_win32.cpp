@@ -1,12 +1,16 @@
 // Win32: the lock is an exclusive open of a file that the system removes when it is closed; the
-// code-page tables are the system's own.
+// code-page tables are the system's own; work on the side runs on a thread the C library starts.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include <process.h>
 #include <windows.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "platform/lang_platform.h"
 
@@ -146,4 +150,48 @@ bool CodePageToUnicode(unsigned codePage, unsigned char byte, char32_t& characte
   if (length != 1 || (output[0] >= 0xD800 && output[0] <= 0xDFFF)) return false;
   character = static_cast<char32_t>(output[0]);
   return true;
+}
+
+struct BackgroundWork::Thread {
+  HANDLE handle = nullptr;
+
+  static unsigned __stdcall Start(void* work) {
+    static_cast<BackgroundWork*>(work)->Run();
+    return 0;
+  }
+};
+
+BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
+  // The holder is made before the thread starts: a started thread that could not be held would
+  // be left running on this object, which the failed constructor gives up.
+  std::unique_ptr<Thread> thread;
+  try {
+    thread = std::make_unique<Thread>();
+  } catch (const std::bad_alloc&) {
+    Run();
+    return;
+  }
+  // The C library's own thread start, so that its calls are safe on the new thread.
+  auto handle = _beginthreadex(nullptr, 0, &Thread::Start, this, 0, nullptr);
+  if (handle == 0) {
+    Run();
+    return;
+  }
+  thread->handle = reinterpret_cast<HANDLE>(handle);
+  thread_ = std::move(thread);
+}
+
+BackgroundWork::~BackgroundWork() {
+  if (!thread_) return;
+  WaitForSingleObject(thread_->handle, INFINITE);
+  CloseHandle(thread_->handle);
+}
+
+void BackgroundWork::Wait() {
+  if (thread_) {
+    WaitForSingleObject(thread_->handle, INFINITE);
+    CloseHandle(thread_->handle);
+    thread_.reset();
+  }
+  if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
 }

@@ -4,8 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <exception>
-#include <functional>
 #include <memory>
 
 // A wildcard search of the current directory: every kind of entry whose name matches the mask
@@ -38,33 +36,3 @@ void WriteToConsole(const char* text);
 
 // The length of the directory part of a path, up to and including its last separator.
 std::size_t DirectoryPartLength(const char* path);
-
-// Work done on a second thread while the caller goes on with other work, each on a processor of
-// its own. Wait() returns once the work is done and raises what the work raised; the destructor
-// waits too, so the work never outlives what it uses. Where no thread can be started, the work
-// is done in the constructor.
-class BackgroundWork {
- public:
-  explicit BackgroundWork(std::function<void()> work);
-  BackgroundWork(const BackgroundWork&) = delete;
-  BackgroundWork& operator=(const BackgroundWork&) = delete;
-  ~BackgroundWork();
-
-  void Wait();
-
- private:
-  struct Thread;
-  void Run() noexcept;
-
-  std::function<void()> work_;
-  std::exception_ptr raised_;
-  std::unique_ptr<Thread> thread_;  // none once it is joined, or when none could be started
-};
-
-inline void BackgroundWork::Run() noexcept {
-  try {
-    work_();
-  } catch (...) {
-    raised_ = std::current_exception();
-  }
-}

@@ -8,10 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "common/ascii.h"
@@ -82,32 +79,4 @@ void WriteToConsole(const char* text) {
 std::size_t DirectoryPartLength(const char* path) {
   const char* slash = std::strrchr(path, '/');
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
-}
-
-struct BackgroundWork::Thread {
-  std::thread thread;
-};
-
-BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
-  // The holder is made before the thread starts: a started thread that could not be held would
-  // end the program (std::terminate) as the failed constructor gave it up.
-  try {
-    auto thread = std::make_unique<Thread>();
-    thread->thread = std::thread([this] { Run(); });
-    thread_ = std::move(thread);
-  } catch (const std::exception&) {  // no memory, or no thread to be had
-    Run();
-  }
-}
-
-BackgroundWork::~BackgroundWork() {
-  if (thread_) thread_->thread.join();
-}
-
-void BackgroundWork::Wait() {
-  if (thread_) {
-    thread_->thread.join();
-    thread_.reset();
-  }
-  if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
 }

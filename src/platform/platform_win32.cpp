@@ -3,12 +3,9 @@
 // written directly whatever standard output is redirected to.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <process.h>
 #include <windows.h>
 
 #include <cstring>
-#include <new>
-#include <utility>
 
 #include "common/ascii.h"
 #include "platform/platform.h"
@@ -93,48 +90,4 @@ std::size_t DirectoryPartLength(const char* path) {
     if (path[i] == '\\' || path[i] == '/' || path[i] == ':') length = i + 1;
   }
   return length;
-}
-
-struct BackgroundWork::Thread {
-  HANDLE handle = nullptr;
-
-  static unsigned __stdcall Start(void* work) {
-    static_cast<BackgroundWork*>(work)->Run();
-    return 0;
-  }
-};
-
-BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
-  // The holder is made before the thread starts: a started thread that could not be held would
-  // be left running on this object, which the failed constructor gives up.
-  std::unique_ptr<Thread> thread;
-  try {
-    thread = std::make_unique<Thread>();
-  } catch (const std::bad_alloc&) {
-    Run();
-    return;
-  }
-  // The C library's own thread start, so that its calls are safe on the new thread.
-  auto handle = _beginthreadex(nullptr, 0, &Thread::Start, this, 0, nullptr);
-  if (handle == 0) {
-    Run();
-    return;
-  }
-  thread->handle = reinterpret_cast<HANDLE>(handle);
-  thread_ = std::move(thread);
-}
-
-BackgroundWork::~BackgroundWork() {
-  if (!thread_) return;
-  WaitForSingleObject(thread_->handle, INFINITE);
-  CloseHandle(thread_->handle);
-}
-
-void BackgroundWork::Wait() {
-  if (thread_) {
-    WaitForSingleObject(thread_->handle, INFINITE);
-    CloseHandle(thread_->handle);
-    thread_.reset();
-  }
-  if (raised_) std::rethrow_exception(std::exchange(raised_, nullptr));
 }

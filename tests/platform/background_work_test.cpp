@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/lang_platform.h"
 
 // The address sanitizer's runtime brings allocation functions of its own, which replacing some
 // of them here would mix with: this test runs in the other builds.

@@ -216,9 +216,13 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
   std::vector<SuggestionCandidate> candidates;
   candidates.reserve(offers.size());
   for (std::size_t i = 0; i < offers.size(); ++i) candidates.push_back({offers[i].characters, i});
+  // The pieces are the base's own translated texts, its OBS file's first, program matter among
+  // them: a piece is judged by the text it makes, which is no program matter or it would want no
+  // suggestion ('ST:Resize' of 'Resizable Column PROPLI' & | 'ST:Resize' is a tip's).
   std::vector<PieceTranslations::Piece> ownPieces;
-  for (const Offer& offer : offers) {
-    if (offer.origin.empty()) ownPieces.push_back({offer.pair->text, offer.pair->translation});
+  const CrtDocument& obs = documents.front();
+  for (const CrtDocument* own : {&obs, &crt}) {
+    for (const CrtPair& pair : own->pairs) ownPieces.push_back({pair.text, pair.translation});
   }
   PieceTranslations pieces(ownPieces);
   std::vector<std::size_t> wanting;  // the entries to find a suggestion for

@@ -109,21 +109,21 @@ TEST_F(LangExportTest, SuggestsTheTranslationOfTheMostSimilarText) {
 }
 
 // A CRT file made when wrapped texts were collected in pieces: update sets the pieces aside, and
-// export offers the text they make the translations of its pieces, joined.
+// export offers the text they make their translations joined, a piece that looks like a name's too.
 TEST_F(LangExportTest, OffersAWrappedTextTheTranslationsOfItsPieces) {
   WriteFile("main.clw",
             "  IF MESSAGE('Go to the ' & |\r\n"
-            "             'first page' & |  ! F2\r\n"
+            "             'first_page' & |  ! F2\r\n"
             "             '...', 'Go')\r\n");
-  WriteFile("DE.CRT", Crt({{"Go to the ", "Gehe zur "}, {"first page", "ersten Seite"}}));
+  WriteFile("DE.CRT", Crt({{"Go to the ", "Gehe zur "}, {"first_page", "ersten_Seite"}}));
   ASSERT_EQ(RunLang({"update", "*.clw", "de"}).output,
             "DE.CRT: 2 texts, 0 translated, 2 new, 2 obsolete\n");
   ProcessResult result = RunLang({"export", "de", "--sources", "*.clw"});
   EXPECT_EQ(result.output, "DE.po: 2 texts, 0 translated, 1 suggested\n");
   std::string entry =
       "\n#. MESSAGE text\n#. suggested: the translations of the texts it is made of, joined\n"
-      "#: main.clw:1\n#, fuzzy\nmsgid \"Go to the first page...\"\n"
-      "msgstr \"Gehe zur ersten Seite...\"\n\n#. MESSAGE title\n#: main.clw:3\nmsgid \"Go\"\n";
+      "#: main.clw:1\n#, fuzzy\nmsgid \"Go to the first_page...\"\n"
+      "msgstr \"Gehe zur ersten_Seite...\"\n\n#. MESSAGE title\n#: main.clw:3\nmsgid \"Go\"\n";
   EXPECT_NE(ReadBytes(Dir() / "DE.po").find(entry), std::string::npos)
       << ReadBytes(Dir() / "DE.po");
 }

@@ -95,28 +95,34 @@ std::optional<PoDocument> ReadPoToReplace(const std::string& poName) {
 // The translations a translator may have made in the PO file export wrote last, and not
 // imported yet, that the new file does not hold: those of entries not marked fuzzy that the new
 // file has not for their text, or has not as a translation that is not fuzzy and stands for the
-// same characters. A fuzzy entry is export's own suggestion, which it offers again or not.
+// same characters. A fuzzy entry is export's own suggestion, which it offers again or not. An
+// entry whose text update set aside since, with its translation, is no loss either: `kept` holds
+// the entries of the OBS file.
 struct LostTranslations {
   std::size_t count = 0;
   const PoEntry* first = nullptr;
 };
 
-LostTranslations FindLostTranslations(const PoDocument& old, const std::vector<PoEntry>& entries) {
+LostTranslations FindLostTranslations(const PoDocument& old, const std::vector<PoEntry>& entries,
+                                      const std::vector<PoEntry>& kept) {
   // Texts and translations compared by what they stand for: earlier exports showed some
   // characters otherwise.
   auto key = [](const PoEntry& entry) {
     return entry.context.value_or("") + '\x04' + ToDisplayForm(FromDisplayForm(entry.id));
   };
-  std::unordered_map<std::string, const PoEntry*> exported;
+  std::unordered_map<std::string, const PoEntry*> exported, obsolete;
   for (const PoEntry& entry : entries) exported.emplace(key(entry), &entry);
+  for (const PoEntry& entry : kept) obsolete.emplace(key(entry), &entry);
+  auto holds = [&](const std::unordered_map<std::string, const PoEntry*>& held,
+                   const PoEntry& entry) {
+    auto found = held.find(key(entry));
+    return found != held.end() && !found->second->fuzzy &&
+           FromDisplayForm(found->second->translation) == FromDisplayForm(entry.translation);
+  };
   LostTranslations lost;
   for (const PoEntry& entry : old.entries) {
     if (entry.translation.empty() || entry.fuzzy) continue;
-    auto found = exported.find(key(entry));
-    if (found != exported.end() && !found->second->fuzzy &&
-        FromDisplayForm(found->second->translation) == FromDisplayForm(entry.translation)) {
-      continue;
-    }
+    if (holds(exported, entry) || holds(obsolete, entry)) continue;
     if (++lost.count == 1) lost.first = &entry;
   }
   return lost;
@@ -346,7 +352,14 @@ int RunExport(const ExportRequest& request) {
   // A translation typed into the PO file and not imported is never lost: the old file stays,
   // as BASE.po~ (the name GNU tools give a backup).
   LostTranslations lost;
-  if (replaced) lost = FindLostTranslations(*replaced, exported.entries);
+  if (replaced) {
+    std::vector<PoEntry> kept;  // the OBS file's, read only where some translation would be lost
+    lost = FindLostTranslations(*replaced, exported.entries, kept);
+    if (lost.count > 0) {
+      kept = ExportEntries(ReadTranslatedFile(files.obs), codePage).entries;
+      lost = FindLostTranslations(*replaced, exported.entries, kept);
+    }
+  }
   std::string backup = lost.count > 0 ? poName + "~" : "";
   ReplacePoFile(poName, header, exported.entries, backup);
   if (lost.count > 0) {

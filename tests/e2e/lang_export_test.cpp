@@ -158,6 +158,10 @@ TEST_F(LangExportTest, NoSequenceOfCommandsBlocksOrLosesATranslation) {
   ASSERT_EQ(RunLang({"import", "DE.po~", "de"}).status, 0);
   EXPECT_NE(ReadBytes(Dir() / "DE.CRT").find("PSTRING('Schliessen')"), std::string::npos);
   EXPECT_EQ(RunLang({"export", "de"}).errors, "");
+  // A translated text reworded: its translation goes to DE.OBS, and is no loss to warn of.
+  WriteFile("main.clw", "  MESSAGE('Save the file')\r\n  MESSAGE('Close it')\r\n");
+  ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
+  EXPECT_EQ(RunLang({"export", "de"}).errors, "");
 }
 
 // What a killed export to another file left beside it goes with the next export to it; a pipe is

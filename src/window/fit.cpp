@@ -111,12 +111,13 @@ bool RoomToTheRight(const Window& window, std::size_t index, const std::vector<i
 }
 
 // Measures `shown` (a text and its translation) against `room` dialog units, less `ownRoom`
-// pixels.
+// pixels: across, or down for a text turned to run down its control.
 void Measure(ShownText& shown, const FontMetrics& metrics, const CodePage& codePage,
-             int ownRoom, int room, const WindowFit& fit) {
+             int ownRoom, int room, const WindowFit& fit, bool down = false) {
   auto needs = [&](const std::string& text) {
     int pixels = DrawnWidth(metrics, text, codePage) + ownRoom;
-    return (pixels * 4 + fit.unitX - 1) / fit.unitX;
+    return down ? (pixels * 8 + fit.unitY - 1) / fit.unitY
+                : (pixels * 4 + fit.unitX - 1) / fit.unitX;
   };
   shown.room = room;
   shown.estimate = metrics.Estimate();
@@ -197,16 +198,23 @@ WindowFit FitWindow(const Window& window, const Translations& translations,
     if (!control.text) continue;
     ShownText shown = shownText(*control.text);
     shown.control = i;
+    // A text turned a quarter (ANGLE(900) or ANGLE(2700)) runs down its control, and has its
+    // height; one turned any other way than upside down is not measured.
+    bool down = control.angle == 900 || control.angle == 2700;
+    bool across = control.angle == 0 || control.angle == 1800;
+    std::optional<int> extent = down ? control.at.height : control.at.width;
     int room = 0;
-    bool sized = IsOneOf(control.kind, kSizedKinds) && control.at.width &&
-                 *control.at.width > 0 &&
+    bool sized = (across || down) && IsOneOf(control.kind, kSizedKinds) && extent &&
+                 *extent > 0 &&
                  ((control.kind != "GROUP" && control.kind != "OPTION") || control.Has("BOXED"));
-    if (sized) room = *control.at.width;
-    bool measured = sized || (IsOneOf(control.kind, kGrowingKinds) && !control.at.width &&
+    if (sized) room = *extent;
+    if (sized && down) shown.limit = "turned to run down its height";
+    bool measured = sized || (across && IsOneOf(control.kind, kGrowingKinds) &&
+                              !control.at.width &&
                               RoomToTheRight(window, i, heights, room, shown.limit));
     // A text quotex-lang does not collect is never translated: only those it does are judged.
     if (measured && IsWordlike(shown.text)) {
-      Measure(shown, FontMetrics(control.font), codePage, OwnRoom(control), room, fit);
+      Measure(shown, FontMetrics(control.font), codePage, OwnRoom(control), room, fit, down);
     }
     fit.texts.push_back(std::move(shown));
   }

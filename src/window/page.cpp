@@ -330,11 +330,11 @@ class WindowDrawing {
       hint += "\nno position in the source: drawn beside the window";
     }
     if (control.Has("HIDE")) hint += "\nhidden (HIDE) until the program shows it";
-    return Labelled(shown, hint, box, control.font, shape, indent, centred);
+    return Labelled(shown, hint, box, control.font, shape, indent, centred, control.angle);
   }
 
   std::string Labelled(const ShownText* shown, std::string hint, const Box& box, const Font& font,
-                       const std::string& shape, int indent, bool centred) const {
+                       const std::string& shape, int indent, bool centred, int angle = 0) const {
     std::string kind = "fine";
     if (shown != nullptr) {
       if (shown->fit == Fit::kTooLong || shown->fit == Fit::kTooLongUntranslated) {
@@ -364,7 +364,16 @@ class WindowDrawing {
     drawn += "><title>" + Escaped(hint) + "</title>";
     if (kind != "fine") drawn += Rect(box, "mark");
     drawn += shape;
-    if (shown != nullptr) drawn += TextLines(*shown, box, font, indent, centred);
+    if (shown != nullptr && (angle == 900 || angle == 2700)) {
+      // Turned a quarter about the box's centre, in a box as wide as this one is high.
+      int cx = box.x + box.width / 2, cy = box.y + box.height / 2;
+      Box turned{cx - box.height / 2, cy - box.width / 2, box.height, box.width};
+      drawn += "<g transform=\"rotate(" + std::string(angle == 900 ? "-90 " : "90 ") +
+               std::to_string(cx) + " " + std::to_string(cy) + ")\">" +
+               TextLines(*shown, turned, font, indent, centred) + "</g>";
+    } else if (shown != nullptr) {
+      drawn += TextLines(*shown, box, font, indent, centred);
+    }
     return drawn + "</g>";
   }
 

@@ -265,6 +265,11 @@ void WindowReader::AddStatement(std::string_view code, std::size_t number) {
     control.at = PositionOf(statement);
     control.font = FontOf(statement, control.parent ? window.controls[*control.parent].font
                                                     : window.font);
+    if (const Attribute* angle = statement.Find("ANGLE"); angle && !angle->values.empty()) {
+      if (std::optional<int> tenths = Number(angle->values[0])) {
+        control.angle = (*tenths % 3600 + 3600) % 3600;
+      }
+    }
     control.line = number;
     control.flags = FlagsOf(statement);
     window.controls.push_back(std::move(control));

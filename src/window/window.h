@@ -24,6 +24,7 @@ struct Control {
   std::optional<std::string> text;
   Position at;
   Font font;  // its FONT, with what it leaves out taken from the control around it or the window
+  int angle = 0;  // ANGLE(...): how far its text is turned, in tenths of a degree, 0 to 3599
   std::size_t line = 0;
   // The attributes given without a value or whose value is not needed (ICON, LEFT, BOXED,
   // FULL, HIDE...), in upper case.

@@ -128,4 +128,17 @@ TEST(FitTest, ATitleAndAnUntranslatedText) {
   EXPECT_EQ(fit.untranslated, 1u);
 }
 
+TEST(FitTest, ATextTurnedAQuarterHasItsControlsHeight) {
+  // 'Value' is 27 pixels in MS Sans Serif 8: 18 units across, 17 down; ANGLE(450) is not measured.
+  std::vector<Window> windows = Read(
+      "W WINDOW,AT(,,100,60)\n STRING('Value'),AT(2,2,8,17),ANGLE(900)\n STRING('Value'),"
+      "AT(12,2,8,16),ANGLE(-900)\n STRING('Value'),AT(22,2,8,30),ANGLE(450)\nEND\n");
+  WindowFit fit = FitWindow(windows[0], {}, *CodePage::Named("cp1252"));
+  EXPECT_EQ(fit.texts[0].fit, Fit::kFits);
+  EXPECT_EQ(fit.texts[2].fit, Fit::kNotMeasured);
+  EXPECT_EQ(FormatDiagnostic(windows[0].file, MisfitWarnings(windows[0], fit).at(0)),
+            "FORM.CLW:3: warning: STRING: 'Value' does not fit even untranslated: turned to run "
+            "down its height: needs 17 dialog units, has 16");
+}
+
 }  // namespace

@@ -61,5 +61,7 @@ struct PseudoRequest {
   std::string pseudo;  // the base name of the files written
   int expandPercent = kDefaultExpansion;
   std::string charset = kDefaultCharset;
+  std::string sources;  // the mask of the sources that tell what is program matter; empty: none
+  bool messagesOnly = false;
 };
 int RunPseudo(const PseudoRequest& request);

@@ -156,6 +156,15 @@ struct CommandLine {
                      "how much longer the texts get on average, in per cent (short ones more)")
         ->capture_default_str()
         ->check(CLI::Range(0, 400));
+    CLI::Option* sources = command
+                               ->add_option("--sources", pseudo.sources,
+                                            "the source files (a mask, as for update): leave the "
+                                            "texts they use as program matter untranslated")
+                               ->check(InCurrentDirectory);
+    command
+        ->add_flag("--messages", pseudo.messagesOnly,
+                   "only the texts of lines that call MESSAGE, as for update")
+        ->needs(sources);
     AddCharset(*command, pseudo.charset);
   }
 

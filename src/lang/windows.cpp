@@ -7,6 +7,7 @@
 
 #include "common/ascii.h"
 #include "common/failure.h"
+#include "common/settings.h"
 #include "lang/commands.h"
 #include "lang/file_set.h"
 #include "lang/lang_error.h"
@@ -118,12 +119,20 @@ int RunPseudo(const PseudoRequest& request) {
                                 " holds a translation that is no pseudo-translation; nothing was "
                                 "changed (name other files for the pseudo-translations)");
   }
+  SourceUses uses;
+  if (!request.sources.empty()) {
+    Settings.messagesOnly = request.messagesOnly;
+    uses = ScanSourceUses(request.sources, from);
+  }
   PseudoTranslator translator(codePage, request.expandPercent);
   std::vector<CrtPair> pairs = crt.pairs;
   std::size_t translated = 0;
   for (CrtPair& pair : pairs) {
-    // Program matter stays as it is: the program needs it unchanged.
-    bool programMatter = !ProgramMatterNote(pair.text).empty();
+    // Program matter stays as it is: the program needs it unchanged. It is what export notes so:
+    // a text that looks like it, or that the sources use as such where they first use it.
+    auto used = uses.numbers.find(pair.text);
+    bool programMatter = !ProgramMatterNote(pair.text).empty() ||
+                         (used != uses.numbers.end() && !uses.texts[used->second].use.note.empty());
     pair.translation = programMatter ? std::string() : translator.Translate(pair.text);
     translated += pair.translation.empty() ? 0 : 1;
   }

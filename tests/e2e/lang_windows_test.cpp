@@ -60,4 +60,11 @@ TEST_F(LangWindowsTest, PseudoNeverWritesOverATranslatorsWork) {
   EXPECT_EQ(ReadBytes(Dir() / "DE.CRT"), german);
 }
 
+TEST_F(LangWindowsTest, PseudoLeavesWhatTheSourcesUseAsProgramMatter) {
+  WriteFile("a.clw", "  IF Kind = 'Cancel' THEN RETURN.\r\n");  // scanned before main.clw
+  ProcessResult result = RunLang({"pseudo", "de", "ps", "--sources", "*.clw"});
+  EXPECT_EQ(result.output, "PS.CRT: 3 texts, 2 pseudo-translated, 1 left as they are\n")
+      << result.errors;
+}
+
 }  // namespace

@@ -159,6 +159,11 @@ void Take(FileLock& lock, const std::string& path, const std::string& what,
   for (unsigned waited = 0;; waited += kPollMilliseconds) {
     FileLock::Outcome outcome = lock.TryLock(path.c_str());
     if (outcome == FileLock::Outcome::kLocked || outcome == FileLock::Outcome::kUnwritable) return;
+    if (outcome == FileLock::Outcome::kNotAFile) {
+      throw LangError(path, "cannot lock " + what +
+                                " against other commands: not a regular file; nothing was "
+                                "changed (remove it, then run the command again)");
+    }
     if (outcome == FileLock::Outcome::kFailed) {
       throw LangError(path, "cannot lock " + what + " against other commands: " +
                                 LastSystemError() + "; nothing was changed");

@@ -60,6 +60,7 @@ class FileLock {
     kLocked,      // this process holds the lock now
     kHeld,        // another process holds it
     kUnwritable,  // its folder is not there or cannot be written: nothing there can change
+    kNotAFile,    // its name holds something else: a symbolic link, a pipe, a directory
     kFailed,      // LastSystemError() says why
   };
 

@@ -132,15 +132,26 @@ FileLock::~FileLock() {
 
 // The lock belongs to the open file, not to its name: a command that is letting go removes the
 // name first, so the file a waiting command locks may have no name any more, and then it must
-// open the name afresh. Reading is all flock needs, and all another user may be allowed.
+// open the name afresh. Reading is all flock needs, and all another user may be allowed. The
+// name is never followed elsewhere (a link there would make a file outside the folder), and a
+// pipe there must not keep the open waiting for a writer.
 FileLock::Outcome FileLock::TryLock(const char* path) {
   Unlock();
   for (;;) {
-    int descriptor = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    int descriptor = open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (descriptor < 0) {
+      if (errno == ELOOP || errno == EISDIR) return Outcome::kNotAFile;
       bool unwritable = errno == EACCES || errno == EROFS || errno == EPERM || errno == ENOENT ||
                         errno == ENOTDIR;
       return unwritable ? Outcome::kUnwritable : Outcome::kFailed;
+    }
+    struct stat opened;
+    bool known = fstat(descriptor, &opened) == 0;
+    if (!known || !S_ISREG(opened.st_mode)) {
+      int error = errno;
+      close(descriptor);
+      errno = error;
+      return known ? Outcome::kNotAFile : Outcome::kFailed;
     }
     if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
       int error = errno;
@@ -148,9 +159,9 @@ FileLock::Outcome FileLock::TryLock(const char* path) {
       errno = error;
       return error == EWOULDBLOCK ? Outcome::kHeld : Outcome::kFailed;
     }
-    struct stat locked, named;
-    if (fstat(descriptor, &locked) == 0 && stat(path, &named) == 0 &&
-        locked.st_dev == named.st_dev && locked.st_ino == named.st_ino) {
+    struct stat named;
+    if (lstat(path, &named) == 0 && opened.st_dev == named.st_dev &&
+        opened.st_ino == named.st_ino) {
       state_ = std::make_unique<State>(State{descriptor, path});
       return Outcome::kLocked;
     }

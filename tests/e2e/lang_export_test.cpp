@@ -165,7 +165,8 @@ TEST_F(LangExportTest, NoSequenceOfCommandsBlocksOrLosesATranslation) {
 }
 
 // What a killed export to another file left beside it goes with the next export to it; a pipe is
-// refused rather than read, which would wait for ever.
+// refused rather than read, which would wait for ever, and so is a pipe or a link where a lock
+// goes (a link would make its file outside the folder).
 TEST_F(LangExportTest, TidiesAfterAKilledExportToAnotherFileAndRefusesAPipe) {
   WriteFile("DE.CRT", Crt({{"Save", ""}}));
   MakeDirectory("out");
@@ -181,6 +182,13 @@ TEST_F(LangExportTest, TidiesAfterAKilledExportToAnotherFileAndRefusesAPipe) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.errors, "pipe.po: error: cannot read: not a regular file\n");
   }
+  ASSERT_EQ(mkfifo((Dir() / "DE.quotex-lock").c_str(), 0600), 0);
+  std::filesystem::create_symlink("out/made", Dir() / "DE.po.quotex-lock");
+  for (const char* lock : {"DE.quotex-lock", "DE.po.quotex-lock"}) {
+    EXPECT_EQ(RunLang({"check", "de"}).errors.find(lock + std::string(": error: cannot lock")), 0u);
+    std::filesystem::remove(Dir() / lock);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Dir() / "out/made"));
 }
 
 // The CRT file is read while the sources are scanned; its problems are told as if it had been

@@ -193,8 +193,9 @@ void LetGo(FileLock& lock, const std::string& path) {
 }  // namespace
 
 // Commands on two bases may write one PO file (export -o): it has a lock of its own, always
-// taken last, so that no two commands ever wait for each other. Every command takes the lock of
-// the base's own PO file, so that one a kill left is removed.
+// taken last, so that two such commands never wait for each other. pseudo holds two bases, and
+// `pseudo a b` beside `pseudo b a` can: both give up after the wait, with nothing changed. Every
+// command takes the lock of the base's own PO file, so that one a kill left is removed.
 BaseLock::BaseLock(const BaseFiles& files, const std::string& output)
     : baseLock_(files.lock), writtenLock_((output.empty() ? files.po : output) + ".quotex-lock") {
   const std::string& written = output.empty() ? files.po : output;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/settings.h"
@@ -106,23 +107,21 @@ struct LostTranslations {
 LostTranslations FindLostTranslations(const PoDocument& old, const std::vector<PoEntry>& entries,
                                       const std::vector<PoEntry>& kept) {
   // Texts and translations compared by what they stand for: earlier exports showed some
-  // characters otherwise.
+  // characters otherwise, and two texts that read the same (<13,10> and <0Dh,0Ah>) are two
+  // entries, each with a translation of its own.
   auto key = [](const PoEntry& entry) {
-    return entry.context.value_or("") + '\x04' + ToDisplayForm(FromDisplayForm(entry.id));
+    return entry.context.value_or("") + '\x04' + ToDisplayForm(FromDisplayForm(entry.id)) +
+           '\x04' + FromDisplayForm(entry.translation);
   };
-  std::unordered_map<std::string, const PoEntry*> exported, obsolete;
-  for (const PoEntry& entry : entries) exported.emplace(key(entry), &entry);
-  for (const PoEntry& entry : kept) obsolete.emplace(key(entry), &entry);
-  auto holds = [&](const std::unordered_map<std::string, const PoEntry*>& held,
-                   const PoEntry& entry) {
-    auto found = held.find(key(entry));
-    return found != held.end() && !found->second->fuzzy &&
-           FromDisplayForm(found->second->translation) == FromDisplayForm(entry.translation);
-  };
+  std::unordered_set<std::string> held;
+  for (const std::vector<PoEntry>* document : {&entries, &kept}) {
+    for (const PoEntry& entry : *document) {
+      if (!entry.fuzzy) held.insert(key(entry));
+    }
+  }
   LostTranslations lost;
   for (const PoEntry& entry : old.entries) {
-    if (entry.translation.empty() || entry.fuzzy) continue;
-    if (holds(exported, entry) || holds(obsolete, entry)) continue;
+    if (entry.translation.empty() || entry.fuzzy || held.contains(key(entry))) continue;
     if (++lost.count == 1) lost.first = &entry;
   }
   return lost;

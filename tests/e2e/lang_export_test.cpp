@@ -162,6 +162,10 @@ TEST_F(LangExportTest, NoSequenceOfCommandsBlocksOrLosesATranslation) {
   WriteFile("main.clw", "  MESSAGE('Save the file')\r\n  MESSAGE('Close it')\r\n");
   ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
   EXPECT_EQ(RunLang({"export", "de"}).errors, "");
+  // Two texts that read the same, each translated its own way: a second export loses neither.
+  WriteFile("DE.CRT", Crt({{"One<13,10>two", "Eins<13,10>zwei"}, {"One<0Dh,0Ah>two", "Eins zwo"}}));
+  ASSERT_EQ(RunLang({"export", "de"}).status, 0);
+  EXPECT_EQ(RunLang({"export", "de"}).errors, "");
 }
 
 // What a killed export to another file left beside it goes with the next export to it; a pipe is

@@ -387,6 +387,7 @@ void SuggestionIndex::PrepareQuery(std::string_view query) {
 bool SuggestionIndex::Consider(std::uint32_t position, std::string_view query, Best& best) {
   std::uint64_t a = query.size(), b = lengths_[position], total = a + b;
   std::uint32_t order = order_[position];
+  if (!excluded_.empty() && excluded_[position]) return false;
   if (!best.LosesTo(std::min(a, b), total, order)) return false;
 
   // The character bound. A count of 255 may stand for more: the query's counts above 255 are
@@ -401,6 +402,13 @@ bool SuggestionIndex::Consider(std::uint32_t position, std::string_view query, B
   if (!best.LosesTo(common, total, order)) return false;
   best = Best{{common, total}, order, position};
   return true;
+}
+
+void SuggestionIndex::Exclude(const std::vector<bool>& excluded) {
+  excluded_.assign(payloads_.size(), false);
+  for (std::size_t position = 0; position < payloads_.size(); ++position) {
+    excluded_[position] = payloads_[position] < excluded.size() && excluded[payloads_[position]];
+  }
 }
 
 namespace {
@@ -538,15 +546,22 @@ Suggester::Suggester(const std::vector<SuggestionCandidate>& candidates, std::si
   }
 }
 
+void Suggester::Exclude(const std::vector<bool>& excluded) {
+  excluded_ = excluded;
+  index_.Exclude(excluded);
+}
+
 std::optional<Suggestion> Suggester::Find(std::string_view query) {
   auto same = byLooseForm_.find(LooseForm(query));
   if (same != byLooseForm_.end()) {
     std::optional<Suggestion> best;
     for (std::size_t i : same->second) {
+      std::size_t payload = candidates_[i].payload;
+      if (payload < excluded_.size() && excluded_[payload]) continue;
       double ratio = SimilarityRatio(query, candidates_[i].characters);
       if (!best || ratio > best->ratio) best = Suggestion{candidates_[i].payload, ratio};
     }
-    return best;
+    if (best) return best;  // else all of them were left out
   }
   if (LetterCount(query) < kShortTextLetters) return std::nullopt;
   return index_.Find(query);

@@ -47,6 +47,9 @@ class SuggestionIndex {
   // Not const: it keeps scratch space between queries, so one index serves one thread.
   std::optional<Suggestion> Find(std::string_view query);
 
+  // Leaves out of every later Find the candidates whose payload p has excluded[p] set.
+  void Exclude(const std::vector<bool>& excluded);
+
   std::size_t Size() const { return lengths_.size(); }
   // The bytes the index holds (its copy of the candidates included), for the benchmark.
   std::size_t MemoryBytes() const;
@@ -77,6 +80,7 @@ class SuggestionIndex {
   std::vector<std::uint32_t> order_;    // per position, the candidate's place in the given order
   std::vector<std::size_t> payloads_;   // per position
   std::vector<unsigned char> classCounts_;  // kClasses per position, up to 255
+  std::vector<bool> excluded_;              // per position; empty while none is
 
   // The inverted index of character pairs: for each distinct key (a pair and the number of the
   // times it occurred before in the same text), sorted by key, the positions of the candidates
@@ -146,9 +150,12 @@ class Suggester {
   Suggester(const std::vector<SuggestionCandidate>& candidates, std::size_t queries);
 
   std::optional<Suggestion> Find(std::string_view query);
+  // As SuggestionIndex::Exclude.
+  void Exclude(const std::vector<bool>& excluded);
 
  private:
   std::vector<SuggestionCandidate> candidates_;
   std::unordered_map<std::string, std::vector<std::size_t>> byLooseForm_;  // into candidates_
-  SuggestionIndex index_;  // of the candidates that are not short
+  SuggestionIndex index_;       // of the candidates that are not short
+  std::vector<bool> excluded_;  // per payload
 };

@@ -22,8 +22,9 @@
 // nothing to find, and the obsolete texts, the PO file's and another language's must not come
 // back as found ones. Returns how many entries it passed over. Raises LangError when nothing
 // matches the mask or a source cannot be read to its end (naming each such source on standard
-// error).
-std::size_t ScanSources(const std::string& mask, const BaseFiles& files);
+// error). `scanned`, if given, gets the name to open each entry scanned under, in scan order.
+std::size_t ScanSources(const std::string& mask, const BaseFiles& files,
+                        std::vector<std::string>* scanned = nullptr);
 
 // ", 3 translation files left out" for a scan that left out that many, or nothing for none.
 std::string LeftOutOfScan(std::size_t leftOut);

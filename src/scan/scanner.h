@@ -29,6 +29,7 @@ struct TextPlace {
   std::size_t line;
   const char* code;   // the logical line, NUL-terminated
   std::size_t quote;  // where its literal's opening quote stands in `code`
+  std::size_t start;  // the physical line (from 1) on which its logical line starts
 };
 
 // What a scan reports: each file it is about to scan and every text it finds there, in scan

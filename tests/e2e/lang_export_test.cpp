@@ -27,7 +27,14 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
                 " & 'Far away'\r\n"
                 "  ENTRY(@s20),USE(CUS:Name),TIP('CUS:NOMBRE_CORTO')\r\n"
                 "  MESSAGE('Tab<9>here')\r\n"
-                "  MESSAGE('Tab\there')\r\n");
+                "  MESSAGE('Tab\there')\r\n"
+                // A text on a continuation line is described with its whole statement.
+                "  BUTTON('&Cancel'),USE(?Cancel), |  ! 'a' |\r\n"
+                "         TIP('Leave it')\r\n"
+                "  Y = 'Keep |'\r\n"
+                "  X = CHOOSE(A = 1, |\r\n"
+                "      'First choice', |\r\n"
+                "      'Second choice')\r\n");
   WriteFile("other.clw", "  MESSAGE('Customers')\r\n  MESSAGE('Only here')\r\n");
   ASSERT_EQ(RunLang({"update", "*.clw", "de"}).status, 0);
   std::filesystem::remove(Dir() / "other.clw");
@@ -53,6 +60,10 @@ TEST_F(LangExportTest, TellsWhereEachTextIsUsedAndWhatItIs) {
            "\n#. not found in the sources\nmsgid \"Only here\"\n",
            // A tab written either way is one text of the CRT file.
            "\n#. MESSAGE text\n#: main.clw:9 main.clw:10\nmsgid \"Tab\\there\"\n",
+           "\n#. BUTTON, TIP, USE(?Cancel)\n#: main.clw:12\nmsgid \"Leave it\"\n",
+           "\n#. assigned to Y\n#: main.clw:13\nmsgid \"Keep |\"\n",
+           "\n#. assigned to X\n#: main.clw:15\nmsgid \"First choice\"\n",
+           "\n#. assigned to X\n#: main.clw:16\nmsgid \"Second choice\"\n",
        }) {
     EXPECT_NE(po.find(entry), std::string::npos) << entry << "\nin\n" << po;
   }

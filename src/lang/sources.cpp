@@ -191,12 +191,16 @@ void DescribeInStatements(SourceUses& uses, const std::vector<std::string>& open
   std::string bytes;
   std::size_t file = SIZE_MAX;
   std::size_t line = 1, at = 0;  // the line the texts of the file have reached, and its start
+  std::size_t knownAt = 0;       // where the last text's line starts, with its statement before it
+  std::string knownStatement;
   for (const ContinuedText& text : continued) {
     std::string_view code = text.code;
     if (text.file != file) {
       file = text.file;
       bytes.clear();
       line = 1, at = 0;
+      knownAt = 0;
+      knownStatement.clear();
       // The lines a text was found on, and those before them, come before any end-of-file byte.
       std::error_code error;
       std::uintmax_t size = std::filesystem::file_size(openNames[file], error);
@@ -214,8 +218,11 @@ void DescribeInStatements(SourceUses& uses, const std::vector<std::string>& open
     // line cut for its length, and a file changed since the scan, are left as they are.
     std::size_t head = code.find('\'');
     if (at == std::string::npos || bytes.compare(at, head, code.substr(0, head)) != 0) continue;
+    // Walked back up to the line of the text before it, if need be, whose statement is known:
+    // many texts of one long statement (a LIST's FORMAT, say) cost one walk, not one each.
     std::string statement;  // the statement's lines before the text's
-    for (std::size_t end = at; end > 0;) {
+    std::size_t end = at;
+    while (end > 0 && end != knownAt) {
       std::size_t lineFeed = end >= 2 ? bytes.rfind('\n', end - 2) : std::string::npos;
       std::size_t begin = lineFeed == std::string::npos ? 0 : lineFeed + 1;
       std::string_view previous = std::string_view(bytes).substr(begin, end - 1 - begin);
@@ -224,6 +231,9 @@ void DescribeInStatements(SourceUses& uses, const std::vector<std::string>& open
       statement.insert(0, std::string(previous.substr(0, bar)) + ' ');
       end = begin;
     }
+    if (end == knownAt && end > 0) statement.insert(0, knownStatement);
+    knownAt = at;
+    knownStatement = statement;
     if (statement.empty()) continue;
     std::size_t quote = statement.size() + text.quote;
     uses.texts[text.text].use = DescribeUse(statement.append(code), quote, text.tildePiece);

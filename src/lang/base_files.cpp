@@ -130,8 +130,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string OwnFileProblem(const std::string& output, std::string_view base,
-                           std::string_view what, std::string_view extension) {
+std::string OwnFileProblem(const std::string& output, std::string_view base, std::string_view what,
+                           std::string_view extension) {
   if (output.empty()) return {};
   const BaseFiles files(base);
   for (const std::string* own : {&files.crt, &files.bas, &files.lst, &files.obs}) {
@@ -219,7 +219,7 @@ void ReportLeftovers(const std::vector<Leftover>& leftovers) {
   }
 }
 
-CrtDocument ReadTranslatedFile(const std::string& name, bool required) {
+CrtDocument ReadTranslatedFile(const std::string& name, bool required, bool quietly) {
   std::string bytes;
   if (!ReadFileIfPresent(name, bytes)) {
     if (required) FailToRead(name, ENOENT);
@@ -228,7 +228,9 @@ CrtDocument ReadTranslatedFile(const std::string& name, bool required) {
   CrtDocument document = ReadCrt(bytes);
   std::vector<Diagnostic> errors = PairingErrors(document);
   if (errors.empty()) return document;
-  for (const Diagnostic& error : errors) PrintDiagnostic(name, error);
+  if (!quietly) {
+    for (const Diagnostic& error : errors) PrintDiagnostic(name, error);
+  }
   throw LangError(name,
                   "its pairs cannot be taken as they stand; nothing was changed ('quotex-lang "
                   "check' lists every problem of the file)");

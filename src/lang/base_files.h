@@ -48,8 +48,7 @@ std::string BaseNameProblem(std::string_view base);
 // the base's CRT, BAS, LST and OBS files, nor a file of quotex-lang's own making. The message
 // suggests `what` the file should be, with the name the base gives it by default.
 std::string OwnFileProblem(const std::string& output, std::string_view base,
-                           std::string_view what = "a PO file",
-                           std::string_view extension = "po");
+                           std::string_view what = "a PO file", std::string_view extension = "po");
 
 // Keeps every other quotex-lang command off the base's files while one works on them: taken
 // before anything is read, kept until the last file is in place; and off the PO file it may
@@ -76,7 +75,9 @@ void ReportLeftovers(const std::vector<Leftover>& leftovers);
 // Reads a file in the CRT layout (a CRT or OBS file) for a command that takes its pairs as they
 // stand: prints each line that keeps them from being taken so (see PairingErrors) and raises
 // LangError after them. A missing file reads as one without pairs, unless it is `required`.
-CrtDocument ReadTranslatedFile(const std::string& name, bool required = false);
+// `quietly`, nothing is printed.
+CrtDocument ReadTranslatedFile(const std::string& name, bool required = false,
+                               bool quietly = false);
 
 // Prints a diagnostic about a line of `file` on standard error.
 void PrintDiagnostic(std::string_view file, const Diagnostic& diagnostic);

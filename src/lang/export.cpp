@@ -222,18 +222,20 @@ struct SuggestionSources {
   std::optional<Suggester> suggester;
 };
 
+// `quietly` (on the side of the scan), a file that cannot be read or taken raises without a word.
 void PrepareSuggestions(const ExportedEntries& exported, const CrtDocument& crt,
                         const BaseFiles& files, const std::vector<std::string>& compendia,
-                        SuggestionSources& sources) {
+                        bool quietly, SuggestionSources& sources) {
   sources.documents.reserve(1 + 2 * compendia.size());  // the offers point into them
-  AddOffers(sources.documents.emplace_back(ReadTranslatedFile(files.obs)), {}, sources.offers);
+  auto read = [&](const std::string& name, bool required) -> const CrtDocument& {
+    return sources.documents.emplace_back(ReadTranslatedFile(name, required, quietly));
+  };
+  AddOffers(read(files.obs, false), {}, sources.offers);
   AddOffers(crt, {}, sources.offers);
   for (const std::string& compendium : compendia) {
     const BaseFiles other(compendium);
-    AddOffers(sources.documents.emplace_back(ReadTranslatedFile(other.crt, true)), other.crt,
-              sources.offers);
-    AddOffers(sources.documents.emplace_back(ReadTranslatedFile(other.obs)), other.obs,
-              sources.offers);
+    AddOffers(read(other.crt, true), other.crt, sources.offers);
+    AddOffers(read(other.obs, false), other.obs, sources.offers);
   }
   std::vector<SuggestionCandidate> candidates;
   candidates.reserve(sources.offers.size());
@@ -327,8 +329,9 @@ int RunExport(const ExportRequest& request) {
   std::optional<PoDocument> replaced;  // the PO file already there
   std::exception_ptr crtError;         // the CRT file could not be read
   std::exception_ptr poError;          // nor the PO file already there
-  SuggestionSources suggestions;
-  std::exception_ptr suggestionsError;  // nor what suggestions are made of
+  // What suggestions are made of; none when a file of them cannot be taken, which is then told
+  // in its place, after the scan.
+  std::optional<SuggestionSources> suggestions;
   std::atomic<bool> broken = false;
   auto readBase = [&] {
     try {
@@ -350,9 +353,9 @@ int RunExport(const ExportRequest& request) {
     }
     if (!request.suggestions) return;
     try {
-      PrepareSuggestions(exported, crt, files, request.compendia, suggestions);
+      PrepareSuggestions(exported, crt, files, request.compendia, true, suggestions.emplace());
     } catch (...) {
-      suggestionsError = std::current_exception();
+      suggestions.reset();
     }
   };
 
@@ -393,8 +396,10 @@ int RunExport(const ExportRequest& request) {
   }
   std::size_t suggested = 0;
   if (request.suggestions) {
-    if (suggestionsError) std::rethrow_exception(suggestionsError);
-    suggested = AddSuggestions(exported, crt, suggestions, uses, codePage);
+    if (!suggestions) {
+      PrepareSuggestions(exported, crt, files, request.compendia, false, suggestions.emplace());
+    }
+    suggested = AddSuggestions(exported, crt, *suggestions, uses, codePage);
   }
   if (poError) std::rethrow_exception(poError);
   // A translation typed into the PO file and not imported is never lost: the old file stays,

@@ -21,6 +21,7 @@
 #include "platform/lang_platform.h"
 #include "platform/platform.h"
 #include "scan/scanner.h"
+#include "scan/text_file.h"
 #include "translation/diagnostic.h"
 
 namespace {
@@ -86,7 +87,8 @@ class UsesCollector : public ScanObserver {
     if (!IsWordlike(text)) return;  // quotex leaves it out
     std::size_t known = uses_.texts.size();
     std::size_t number = Number(text, place);
-    if (uses_.texts.size() != known && place.start > 1) {  // first found, maybe continued
+    if (uses_.texts.size() != known && place.start > 1 && place.file != nullptr &&
+        place.file->LineBeforeMayContinue()) {  // first found, maybe continued
       bool tildePiece = text.data() != place.code + place.quote + 1;
       continued_.push_back(ContinuedText{number, uses_.files.size() - 1, place.start, place.code,
                                          place.quote, tildePiece});

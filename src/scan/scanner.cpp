@@ -30,7 +30,7 @@ const TextFile* currentFile = nullptr;  // being scanned; its lines are counted 
 void Offer(std::string_view text, const char* line, std::size_t quote) {
   std::size_t number = currentFile != nullptr ? currentFile->LineNumberAt(quote) : 0;
   std::size_t start = currentFile != nullptr ? currentFile->LineNumber() : 0;
-  observer->OnText(text, TextPlace{number, line, quote, start});
+  observer->OnText(text, TextPlace{number, line, quote, start, currentFile});
 }
 
 // How a keyword is compared: exactly as written, or with the text upper-cased (the keyword is

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+class TextFile;
+
 // Scans one source file. Anything but a regular file (a directory, a pipe, a device) yields
 // nothing. False when the file could not be opened or read to its end; the lines read before a
 // read error are scanned.
@@ -27,9 +29,10 @@ struct TextPlace {
   // The physical line (from 1) on which its text starts: where its logical line starts, or,
   // with lines joined as the compiler joins them, where its literal opens.
   std::size_t line;
-  const char* code;   // the logical line, NUL-terminated
-  std::size_t quote;  // where its literal's opening quote stands in `code`
-  std::size_t start;  // the physical line (from 1) on which its logical line starts
+  const char* code;      // the logical line, NUL-terminated
+  std::size_t quote;     // where its literal's opening quote stands in `code`
+  std::size_t start;     // the physical line (from 1) on which its logical line starts
+  const TextFile* file;  // being scanned; none where no file is
 };
 
 // What a scan reports: each file it is about to scan and every text it finds there, in scan

@@ -109,6 +109,7 @@ bool TextFile::WriteBlock() {
 
 bool TextFile::Refill(std::size_t keep) {
   std::memmove(block_.get(), block_.get() + end_ - keep, keep);
+  ++refills_;
   pos_ = 0;
   end_ = keep;
   if (atEnd_ || stream_ == nullptr) return false;
@@ -210,6 +211,18 @@ bool TextFile::ReadLine(char* buffer, std::size_t size) {
   return true;
 }
 
+bool TextFile::LineBeforeMayContinue() const {
+  if (lineStartRefills_ != refills_) return true;
+  const char* block = block_.get();
+  std::size_t at = lineStart_;
+  if (at > 0 && block[at - 1] == '\n') --at;  // the line before ends there
+  for (; at > 0; --at) {
+    if (block[at - 1] == '\n') return false;
+    if (block[at - 1] == '|') return true;
+  }
+  return lineNumber_ > 1;  // the line before began in an earlier block
+}
+
 bool TextFile::ReadCompiledLine(char* buffer, std::size_t size) {
   joinedLines_.clear();
   std::size_t length = 0;
@@ -218,8 +231,11 @@ bool TextFile::ReadCompiledLine(char* buffer, std::size_t size) {
     std::memcpy(buffer, ahead_.data(), length);
     lineNumber_ = aheadNumber_;
     aheadNumber_ = 0;
+    lineStartRefills_ = SIZE_MAX;
   } else {
     lineNumber_ = lineEnds_ + 1;
+    lineStart_ = pos_;
+    lineStartRefills_ = refills_;
     if (!ReadPhysicalLine(buffer, size, length)) return false;
   }
   WrappedTextJoin join(buffer, length, size - 1);
@@ -233,7 +249,8 @@ bool TextFile::ReadCompiledLine(char* buffer, std::size_t size) {
         aheadNumber_ = number;
         break;
       }
-      if (join.JoinedAt().size() > joined) joinedLines_.emplace_back(join.JoinedAt().back(), number);
+      if (join.JoinedAt().size() > joined)
+        joinedLines_.emplace_back(join.JoinedAt().back(), number);
       if (!join.Wrapped()) break;
     }
   }

@@ -1,11 +1,12 @@
 // One open text file with its name: read as logical lines (continued literals joined) or written
 // line by line. Lines are joined as quotex joins them, or, after JoinAsCompiled(), as the
-// compiler joins wrapped texts (scan/wrapped_text.h). The text-mode translation is done here over binary streams, so every platform
-// reads and writes the same bytes: CR LF reads as LF, a lone CR stays, 0x1A ends the file, and
-// every LF written goes out as CR LF.
+// compiler joins wrapped texts (scan/wrapped_text.h). The text-mode translation is done here over
+// binary streams, so every platform reads and writes the same bytes: CR LF reads as LF, a lone CR
+// stays, 0x1A ends the file, and every LF written goes out as CR LF.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -48,6 +49,9 @@ class TextFile {
   // The number (from 1) of the physical line on which the last logical line delivered started;
   // the pieces of a line cut for its length all keep its number.
   std::size_t LineNumber() const { return lineNumber_; }
+  // After JoinAsCompiled(): whether the physical line before the last logical line delivered may
+  // continue a statement onto it: it holds a '|', or it is no longer at hand to tell.
+  bool LineBeforeMayContinue() const;
   // The number of the physical line that the character at `offset` of the last logical line
   // comes from; LineNumber() but where a line joined as the compiler joins it began.
   std::size_t LineNumberAt(std::size_t offset) const {
@@ -107,4 +111,9 @@ class TextFile {
   std::size_t aheadNumber_ = 0;  // its line number; 0: none waits
   // Where each line joined on begins in the last logical line, and its line number.
   std::vector<std::pair<std::size_t, std::size_t>> joinedLines_;
+  // Where the last logical line began in the read block, while the block has not been refilled
+  // since (refills_ counts them); none where it was read ahead.
+  std::size_t refills_ = 0;
+  std::size_t lineStart_ = 0;
+  std::size_t lineStartRefills_ = SIZE_MAX;
 };

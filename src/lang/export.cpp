@@ -220,30 +220,7 @@ struct SuggestionSources {
   std::vector<Offer> offers;
   std::optional<PieceTranslations> pieces;
   std::optional<Suggester> suggester;
-  // What the search found on the side before the scan ended, before any offer was left out: for
-  // the first entries that may want a suggestion, in their order.
-  struct Found {
-    std::size_t entry;
-    std::optional<std::string> joined;  // the translations of its pieces
-    std::optional<Suggestion> similar;  // else the most similar offer
-  };
-  std::vector<Found> early;
 };
-
-// Searches on the side, entry after entry, until the scan has ended.
-void SearchEarly(const ExportedEntries& exported, const CrtDocument& crt,
-                 const std::atomic<bool>& scanned, SuggestionSources& sources) {
-  for (std::size_t i = 0; i < exported.entries.size() && !scanned; ++i) {
-    const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    if (!exported.entries[i].translation.empty() || text.empty() ||
-        !ProgramMatterNote(text).empty()) {
-      continue;
-    }
-    SuggestionSources::Found found{i, sources.pieces->Join(text), std::nullopt};
-    if (!found.joined) found.similar = sources.suggester->Find(DecodeNotation(text));
-    sources.early.push_back(std::move(found));
-  }
-}
 
 // `quietly` (on the side of the scan), a file that cannot be read or taken raises without a word.
 void PrepareSuggestions(const ExportedEntries& exported, const CrtDocument& crt,
@@ -305,32 +282,19 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
 
   std::size_t suggested = 0;
   StepProgress progress("Suggesting", wanting.size(), "texts");
-  auto early = sources.early.begin();
   for (std::size_t done = 0; done < wanting.size(); ++done) {
     progress.Done(done);
     std::size_t i = wanting[done];
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    // What the search found on the side stands, unless it is an offer left out since: leaving
-    // offers out makes none of the others nearer.
-    std::optional<std::string> joined;
-    std::optional<Suggestion> suggestion;
-    while (early != sources.early.end() && early->entry < i) ++early;
-    bool found = early != sources.early.end() && early->entry == i &&
-                 (early->joined || !early->similar || !excluded[early->similar->payload]);
-    if (found) {
-      joined = early->joined;
-      suggestion = early->similar;
-    } else if (!(joined = sources.pieces->Join(text))) {
-      suggestion = sources.suggester->Find(DecodeNotation(text));
-    }
-    if (joined) {
+    if (std::optional<std::string> joined = sources.pieces->Join(text)) {
       entry.translation = PoDisplay(*joined, codePage);
       entry.fuzzy = true;
       entry.comments.push_back("suggested: the translations of the texts it is made of, joined");
       ++suggested;
       continue;
     }
+    std::optional<Suggestion> suggestion = sources.suggester->Find(DecodeNotation(text));
     if (!suggestion) continue;
     const Offer& offer = sources.offers[suggestion->payload];
     entry.translation = PoDisplay(offer.pair->translation, codePage);
@@ -369,7 +333,6 @@ int RunExport(const ExportRequest& request) {
   // in its place, after the scan.
   std::optional<SuggestionSources> suggestions;
   std::atomic<bool> broken = false;
-  std::atomic<bool> scanned = request.sources.empty();  // the search waits for no scan
   auto readBase = [&] {
     try {
       crt = ReadTranslatedFile(files.crt, true);
@@ -391,7 +354,6 @@ int RunExport(const ExportRequest& request) {
     if (!request.suggestions) return;
     try {
       PrepareSuggestions(exported, crt, files, request.compendia, true, suggestions.emplace());
-      SearchEarly(exported, crt, scanned, *suggestions);
     } catch (...) {
       suggestions.reset();
     }
@@ -412,7 +374,6 @@ int RunExport(const ExportRequest& request) {
     } catch (...) {
       scanError = std::current_exception();
     }
-    scanned = true;
     reading.Wait();
   }
   if (crtError) std::rethrow_exception(crtError);

@@ -125,13 +125,18 @@ LostTranslations FindLostTranslations(const PoDocument& old, const std::vector<P
     }
     return held;
   };
-  const std::unordered_set<std::string> heldAsWritten = heldAs(written);
-  std::optional<std::unordered_set<std::string>> heldAsMeant;  // made where it is needed
+  // The sets are made where they are needed: mostly each entry stands where it stood.
+  std::optional<std::unordered_set<std::string>> heldAsWritten, heldAsMeant;
   LostTranslations lost;
-  for (const PoEntry& entry : old.entries) {
-    if (entry.translation.empty() || entry.fuzzy || heldAsWritten.contains(written(entry))) {
+  for (std::size_t i = 0; i < old.entries.size(); ++i) {
+    const PoEntry& entry = old.entries[i];
+    if (entry.translation.empty() || entry.fuzzy) continue;
+    if (i < entries.size() && !entries[i].fuzzy && entries[i].context == entry.context &&
+        entries[i].id == entry.id && entries[i].translation == entry.translation) {
       continue;
     }
+    if (!heldAsWritten) heldAsWritten = heldAs(written);
+    if (heldAsWritten->contains(written(entry))) continue;
     if (!heldAsMeant) heldAsMeant = heldAs(meant);
     if (heldAsMeant->contains(meant(entry))) continue;
     if (++lost.count == 1) lost.first = &entry;

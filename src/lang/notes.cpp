@@ -173,7 +173,7 @@ TextUse DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
     if (c == '{') calls.push_back({"{"});
     if ((c == ')' || c == '}') && !calls.empty()) calls.pop_back();
     if (c == ',' && !calls.empty()) ++calls.back().argument;
-    bool then = SameIgnoringAsciiCase(code.substr(i, 4), "THEN") &&
+    bool then = UpperAscii(c) == 'T' && SameIgnoringAsciiCase(code.substr(i, 4), "THEN") &&
                 (i == 0 || !IsNameCharacter(code[i - 1])) &&
                 (i + 4 >= code.size() || !IsNameCharacter(code[i + 4]));
     if (calls.empty() && (c == ';' || then)) start = i + (then ? 4 : 1);

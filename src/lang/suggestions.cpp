@@ -77,19 +77,21 @@ std::size_t PrefixLength(std::size_t a, std::size_t keys, Fraction ratio) {
   return keys - static_cast<std::size_t>(fewest) + 1;
 }
 
-// The class of a character for the character bound: letters without regard to case, a frequent
-// one with a rare one (so that no class holds two frequent ones), the blank, the characters
-// above 127, and everything else.
-unsigned char ClassOf(unsigned char c) {
+// The class of each character for the character bound: letters without regard to case, a
+// frequent one with a rare one (so that no class holds two frequent ones), the blank, the
+// characters above 127, and everything else.
+constexpr std::array<unsigned char, 256> kClassOf = [] {
   constexpr std::string_view kByFrequency = "etaoinshrdlcumwfgypbvkjxqz";
-  if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-  std::size_t letter = kByFrequency.find(static_cast<char>(c));
-  if (letter != std::string_view::npos) {
-    return static_cast<unsigned char>(letter < 13 ? letter : 25 - letter);
+  std::array<unsigned char, 256> classes{};
+  for (std::size_t c = 0; c < 256; ++c) classes[c] = c >= 128 ? 14 : 15;
+  classes[' '] = 13;
+  for (std::size_t letter = 0; letter < kByFrequency.size(); ++letter) {
+    auto inClass = static_cast<unsigned char>(letter < 13 ? letter : 25 - letter);
+    classes[static_cast<unsigned char>(kByFrequency[letter])] = inClass;
+    classes[static_cast<unsigned char>(kByFrequency[letter] - 'a' + 'A')] = inClass;
   }
-  if (c == ' ') return 13;
-  return c >= 128 ? 14 : 15;
-}
+  return classes;
+}();
 
 // The keys of a text's adjacent pairs: the two bytes in the low 16 bits, above them how often
 // the same pair occurred earlier in the text. In no particular order.
@@ -203,7 +205,7 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
     std::string_view text = candidates[order].characters;
     unsigned char* classes = classCounts_.data() + starts_.size() * kClasses;
     for (char c : text) {
-      unsigned char& inClass = classes[ClassOf(static_cast<unsigned char>(c))];
+      unsigned char& inClass = classes[kClassOf[static_cast<unsigned char>(c)]];
       if (inClass < 255) ++inClass;
     }
     starts_.push_back(static_cast<std::uint32_t>(characters_.size()));
@@ -213,41 +215,54 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
   }
   seen_.assign(count, 0);
 
-  // The distinct keys and how many candidates hold each; the global order is by that number.
-  std::unordered_map<std::uint64_t, std::uint32_t> holders;
+  // The keys of every candidate, in the order of their positions, each as the number of its
+  // distinct key in the order first met; then as its place among the distinct keys sorted.
+  std::vector<std::uint32_t> keyStarts(count + 1), keyNumbers;
+  std::unordered_map<std::uint64_t, std::uint32_t> numberOfKey;
   std::vector<std::uint64_t> keys;
-  for (const SuggestionCandidate& candidate : candidates) {
-    PairKeys(candidate.characters, keys);
-    for (std::uint64_t key : keys) ++holders[key];
+  for (std::uint32_t position = 0; position < count; ++position) {
+    PairKeys(std::string_view(characters_).substr(starts_[position], lengths_[position]), keys);
+    for (std::uint64_t key : keys) {
+      auto [found, added] =
+          numberOfKey.try_emplace(key, static_cast<std::uint32_t>(numberOfKey.size()));
+      if (added) keys_.push_back(key);
+      keyNumbers.push_back(found->second);
+    }
+    keyStarts[position + 1] = static_cast<std::uint32_t>(keyNumbers.size());
   }
-  keys_.reserve(holders.size());
-  for (const auto& [key, holding] : holders) keys_.push_back(key);
+  std::unordered_map<std::uint64_t, std::uint32_t>().swap(numberOfKey);
+  std::vector<std::uint32_t> sorted(keys_.size()), placeOf(keys_.size());
+  std::iota(sorted.begin(), sorted.end(), 0u);
+  std::sort(sorted.begin(), sorted.end(),
+            [&](std::uint32_t x, std::uint32_t y) { return keys_[x] < keys_[y]; });
+  for (std::uint32_t place = 0; place < sorted.size(); ++place) placeOf[sorted[place]] = place;
   std::sort(keys_.begin(), keys_.end());
+  // How many candidates hold each key (a text holds a key once); the global order is by that.
   std::vector<std::uint32_t> held(keys_.size()), byHolders(keys_.size());
-  for (std::size_t i = 0; i < keys_.size(); ++i) held[i] = holders[keys_[i]];
-  std::unordered_map<std::uint64_t, std::uint32_t>().swap(holders);
+  for (std::uint32_t& number : keyNumbers) ++held[number = placeOf[number]];
   std::iota(byHolders.begin(), byHolders.end(), 0u);
   std::stable_sort(byHolders.begin(), byHolders.end(),
                    [&](std::uint32_t x, std::uint32_t y) { return held[x] < held[y]; });
   ranks_.resize(keys_.size());
   for (std::uint32_t rank = 0; rank < byHolders.size(); ++rank) ranks_[byHolders[rank]] = rank;
 
-  // Each candidate under its first keys.
-  std::vector<std::vector<std::uint32_t>> lists(keys_.size());
-  std::vector<std::uint32_t> indexes;
+  // Each candidate under its first keys: the lists one after the other, in the order of the
+  // keys, each in the order of the positions.
+  std::vector<std::uint32_t> listStarts(keys_.size() + 1), prefixes(count);
   for (std::uint32_t position = 0; position < count; ++position) {
-    PairKeys(std::string_view(characters_).substr(starts_[position], lengths_[position]), keys);
-    indexes.clear();
-    for (std::uint64_t key : keys) {
-      indexes.push_back(static_cast<std::uint32_t>(
-          std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin()));
-    }
-    std::sort(indexes.begin(), indexes.end(),
-              [&](std::uint32_t x, std::uint32_t y) { return ranks_[x] < ranks_[y]; });
-    std::size_t prefix = PrefixLength(lengths_[position], indexes.size(), kThreshold);
-    for (std::size_t i = 0; i < prefix; ++i) lists[indexes[i]].push_back(position);
+    auto first = keyNumbers.begin() + keyStarts[position];
+    auto last = keyNumbers.begin() + keyStarts[position + 1];
+    std::sort(first, last, [&](std::uint32_t x, std::uint32_t y) { return ranks_[x] < ranks_[y]; });
+    prefixes[position] = static_cast<std::uint32_t>(
+        PrefixLength(lengths_[position], static_cast<std::size_t>(last - first), kThreshold));
+    for (auto key = first; key != first + prefixes[position]; ++key) ++listStarts[*key + 1];
   }
-
+  std::partial_sum(listStarts.begin(), listStarts.end(), listStarts.begin());
+  std::vector<std::uint32_t> lists(listStarts.back()), next(listStarts.begin(), listStarts.end() - 1);
+  for (std::uint32_t position = 0; position < count; ++position) {
+    auto first = keyNumbers.begin() + keyStarts[position];
+    for (auto key = first; key != first + prefixes[position]; ++key) lists[next[*key]++] = position;
+  }
   // Each list as the differences of its ascending positions, 7 bits a byte with the high bit on
   // all bytes but a number's last: mostly one or two bytes instead of four.
   postingStarts_.reserve(keys_.size() + 1);
@@ -257,10 +272,11 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
     }
     return static_cast<std::uint32_t>(postings_.size());
   };
-  for (const std::vector<std::uint32_t>& list : lists) {
+  for (std::size_t key = 0; key < keys_.size(); ++key) {
     postingStarts_.push_back(checkedSize());
     std::uint32_t previous = 0;
-    for (std::uint32_t position : list) {
+    for (std::uint32_t i = listStarts[key]; i < listStarts[key + 1]; ++i) {
+      std::uint32_t position = lists[i];
       std::uint32_t difference = position - previous;
       previous = position;
       for (; difference >= 0x80; difference >>= 7) {
@@ -376,7 +392,7 @@ void SuggestionIndex::PrepareQuery(std::string_view query) {
   matchMasks_.assign(256 * words_, 0);
   SetMatchMasks(query, words_, matchMasks_.data());
   std::array<std::size_t, kClasses> classes{};
-  for (char c : query) ++classes[ClassOf(static_cast<unsigned char>(c))];
+  for (char c : query) ++classes[kClassOf[static_cast<unsigned char>(c)]];
   queryClassExcess_ = 0;
   for (std::size_t k = 0; k < kClasses; ++k) {
     queryClasses_[k] = static_cast<unsigned char>(std::min<std::size_t>(classes[k], 255));

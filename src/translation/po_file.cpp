@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <functional>
-#include <map>
+#include <unordered_set>
 #include <utility>
 
 #include "common/ascii.h"
@@ -380,7 +380,9 @@ class PoReader {
     std::size_t at = 1;
     while (at < text.size() && text[at] != '"') {
       if (text[at] != '\\') {
-        value += text[at++];
+        std::size_t end = std::min(text.find_first_of("\"\\", at), text.size());
+        value.append(text, at, end - at);
+        at = end;
         continue;
       }
       std::optional<std::size_t> next = ReadEscape(text, at, number, value);
@@ -445,18 +447,39 @@ class PoReader {
     if (!entry.hasId) return Problem(entry.entry.line, "msgctxt without msgid");
     if (!entry.hasTranslation) return Problem(entry.entry.line, "msgid without msgstr");
     if (entry.broken) return;
-    auto [first, isNew] =
-        firstLines_.emplace(std::make_pair(entry.entry.context, entry.entry.id), entry.entry.line);
-    if (!isNew) {
-      return Problem(entry.entry.line, "duplicate message definition; the first is on line " +
-                                           std::to_string(first->second));
-    }
+    std::optional<std::size_t> first;
     if (!entry.entry.context && entry.entry.id.empty()) {
-      header_ = std::move(entry.entry);
+      if (!header_) {
+        header_ = std::move(entry.entry);
+        return;
+      }
+      first = header_->line;
     } else {
+      // Taken, and given back when an entry of the same msgctxt and msgid came before.
       document_.entries.push_back(std::move(entry.entry));
+      auto [known, isNew] = entryNumbers_.insert(document_.entries.size() - 1);
+      if (isNew) return;
+      first = document_.entries[*known].line;
+      entry.entry = std::move(document_.entries.back());
+      document_.entries.pop_back();
     }
+    Problem(entry.entry.line,
+            "duplicate message definition; the first is on line " + std::to_string(*first));
   }
+
+  // The entries taken so far by their msgctxt and msgid, as numbers into the document's.
+  struct SameKey {
+    const std::vector<PoEntry>* entries;
+    std::size_t operator()(std::size_t i) const {
+      const PoEntry& entry = (*entries)[i];
+      std::size_t hash = std::hash<std::string>()(entry.id);
+      return entry.context ? hash ^ (std::hash<std::string>()(*entry.context) * 31 + 1) : hash;
+    }
+    bool operator()(std::size_t i, std::size_t j) const {
+      const PoEntry &a = (*entries)[i], &b = (*entries)[j];
+      return a.id == b.id && a.context == b.context;
+    }
+  };
 
   // Strings must be UTF-8, as the header says (or ASCII, a part of it).
   void CheckEncoding() {
@@ -496,7 +519,8 @@ class PoReader {
   Target target_ = Target::kNone;
   bool pendingFuzzy_ = false;
   std::optional<PoEntry> header_;
-  std::map<std::pair<std::optional<std::string>, std::string>, std::size_t> firstLines_;
+  std::unordered_set<std::size_t, SameKey, SameKey> entryNumbers_{
+      0, SameKey{&document_.entries}, SameKey{&document_.entries}};
 };
 
 }  // namespace

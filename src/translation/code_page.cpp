@@ -106,7 +106,14 @@ char32_t CodePage::Utf8CharacterOf(unsigned char byte) const {
 std::string CodePage::ToUtf8(std::string_view bytes) const {
   std::string utf8;
   utf8.reserve(bytes.size());
-  for (char byte : bytes) AppendUtf8(utf8, Utf8CharacterOf(static_cast<unsigned char>(byte)));
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80 && characters_[byte] == char32_t{byte}) {
+      utf8 += c;  // most characters: ASCII, which every code page keeps
+    } else {
+      AppendUtf8(utf8, Utf8CharacterOf(byte));
+    }
+  }
   return utf8;
 }
 

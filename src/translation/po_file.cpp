@@ -15,45 +15,26 @@ namespace {
 // ----- Writing
 
 void AppendEscaped(std::string& out, std::string_view characters) {
-  for (char c : characters) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\a':
-        out += "\\a";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\v':
-        out += "\\v";
-        break;
-      default: {
-        if (!IsControlCharacter(c)) {
-          out += c;
-        } else {
-          char octal[8];
-          std::snprintf(octal, sizeof octal, "\\%03o",
-                        static_cast<unsigned>(static_cast<unsigned char>(c)));
-          out += octal;
-        }
-      }
+  for (std::size_t at = 0; at < characters.size(); ++at) {
+    // The characters written as they are, all at once.
+    std::size_t plain = at;
+    while (plain < characters.size() && characters[plain] != '\\' && characters[plain] != '"' &&
+           !IsControlCharacter(characters[plain])) {
+      ++plain;
+    }
+    out.append(characters, at, plain - at);
+    if ((at = plain) == characters.size()) return;
+    char c = characters[at];
+    constexpr std::string_view kEscaped = "\\\"\n\t\r\a\b\f\v";
+    constexpr std::string_view kEscapes = "\\\"ntrabfv";
+    if (std::size_t index = kEscaped.find(c); index != std::string_view::npos) {
+      out += '\\';
+      out += kEscapes[index];
+    } else {
+      char octal[8];
+      std::snprintf(octal, sizeof octal, "\\%03o",
+                    static_cast<unsigned>(static_cast<unsigned char>(c)));
+      out += octal;
     }
   }
 }
@@ -134,7 +115,10 @@ void AppendEntry(std::string& out, const PoEntry& entry, const std::vector<std::
                  std::size_t longestFile) {
   for (const std::string& comment : entry.comments) {
     out += "#. ";
-    for (char c : comment) out += IsControlCharacter(c) ? ' ' : c;
+    std::size_t start = out.size();
+    out += comment;
+    std::replace_if(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), IsControlCharacter,
+                    ' ');
     out += '\n';
   }
   AppendReferences(out, entry.references, files, longestFile);

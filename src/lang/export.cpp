@@ -169,11 +169,15 @@ void WarnOfMixedScripts(const CrtDocument& crt, const CodePage& codePage, const 
                  "code page of Latin letters"});
 }
 
-// Whether a text looks like program matter, or the sources use it as such.
-bool IsProgramMatter(const std::string& text, const SourceUses& uses) {
-  if (!ProgramMatterNote(text).empty()) return true;
+// Whether the sources use a text as program matter.
+bool UsedAsProgramMatter(const std::string& text, const SourceUses& uses) {
   auto found = uses.numbers.find(text);
   return found != uses.numbers.end() && !uses.texts[found->second].use.note.empty();
+}
+
+// Whether a text looks like program matter, or the sources use it as such.
+bool IsProgramMatter(const std::string& text, const SourceUses& uses) {
+  return !ProgramMatterNote(text).empty() || UsedAsProgramMatter(text, uses);
 }
 
 // Tells each entry where its text is used and what it is there, or that the sources no longer
@@ -274,7 +278,7 @@ std::size_t AddSuggestions(ExportedEntries& exported, const CrtDocument& crt,
                            const CodePage& codePage) {
   std::vector<bool> excluded(sources.offers.size());
   for (std::size_t i = 0; i < sources.offers.size(); ++i) {
-    excluded[i] = IsProgramMatter(sources.offers[i].pair->text, uses);
+    excluded[i] = UsedAsProgramMatter(sources.offers[i].pair->text, uses);  // none looks it
   }
   sources.suggester->Exclude(excluded);
   std::vector<std::size_t> wanting;  // the entries to find a suggestion for

@@ -1,6 +1,7 @@
 #include "lang/notes.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -33,12 +34,29 @@ std::string_view NameBefore(std::string_view code, std::size_t end) {
   return code.substr(start, end - start);
 }
 
+// Marks the characters of `marked` in a table of all characters.
+constexpr std::array<bool, 256> Marking(std::string_view marked) {
+  std::array<bool, 256> table{};
+  for (char c : marked) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}
+
+// The position of the first character at or after `at`, before `end`, that `table` marks; `end`
+// when there is none. Most of a line is names and blanks, passed over here.
+std::size_t NextMarked(std::string_view code, std::size_t at, std::size_t end,
+                       const std::array<bool, 256>& table) {
+  while (at < end && !table[static_cast<unsigned char>(code[at])]) ++at;
+  return at;
+}
+
 // The line's USE(...) attribute, outside its strings, or nothing.
 std::string_view UseAttribute(std::string_view code) {
-  bool inString = false;
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    if (code[i] == '\'') inString = !inString;
-    if (inString || code[i] != '(') continue;
+  bool inString = false;  // at `from`: the quotes before a parenthesis tell
+  for (std::size_t from = 0, i; (i = code.find('(', from)) != std::string_view::npos; from = i + 1) {
+    for (std::size_t q = code.find('\'', from); q < i; q = code.find('\'', q + 1)) {
+      inString = !inString;
+    }
+    if (inString) continue;
     std::string_view name = NameBefore(code, i);  // blanks may stand before the parenthesis
     if (!SameIgnoringAsciiCase(name, "USE")) continue;
     std::size_t close = code.find(')', i);
@@ -164,11 +182,15 @@ TextUse DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
   // The calls (and property braces) still open at the quote, innermost last, outside the strings
   // before it; a statement starts after a ';' or a THEN outside them.
   std::vector<OpenCall> calls;
-  bool inString = false;
-  for (std::size_t i = start; i < quote && i < code.size(); ++i) {
+  constexpr std::array<bool, 256> kMarked = Marking("'({)},;Tt");
+  const std::size_t end = std::min(quote, code.size());
+  for (std::size_t i = start; (i = NextMarked(code, i, end, kMarked)) < end; ++i) {
     char c = code[i];
-    if (c == '\'') inString = !inString;
-    if (inString) continue;
+    if (c == '\'') {
+      i = code.find('\'', i + 1);  // past the string (a doubled quote opens it again)
+      if (i >= end) break;
+      continue;
+    }
     if (c == '(') calls.push_back({NameBefore(code, i)});
     if (c == '{') calls.push_back({"{"});
     if ((c == ')' || c == '}') && !calls.empty()) calls.pop_back();

@@ -217,19 +217,27 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
 
   // The keys of every candidate, in the order of their positions, each as the number of its
   // distinct key in the order first met; then as its place among the distinct keys sorted.
+  // Most keys are a pair's first occurrence in its text: those are numbered in a table by the
+  // pair, the others in a map.
   std::vector<std::uint32_t> keyStarts(count + 1), keyNumbers;
+  std::vector<std::uint32_t> numberOfPair(std::size_t{1} << 16, kNoOrder);
   std::unordered_map<std::uint64_t, std::uint32_t> numberOfKey;
   std::vector<std::uint64_t> keys;
   for (std::uint32_t position = 0; position < count; ++position) {
     PairKeys(std::string_view(characters_).substr(starts_[position], lengths_[position]), keys);
     for (std::uint64_t key : keys) {
-      auto [found, added] =
-          numberOfKey.try_emplace(key, static_cast<std::uint32_t>(numberOfKey.size()));
-      if (added) keys_.push_back(key);
-      keyNumbers.push_back(found->second);
+      auto number = static_cast<std::uint32_t>(keys_.size());
+      std::uint32_t& known =
+          key <= 0xFFFF ? numberOfPair[key] : numberOfKey.try_emplace(key, kNoOrder).first->second;
+      if (known == kNoOrder) {
+        known = number;
+        keys_.push_back(key);
+      }
+      keyNumbers.push_back(known);
     }
     keyStarts[position + 1] = static_cast<std::uint32_t>(keyNumbers.size());
   }
+  std::vector<std::uint32_t>().swap(numberOfPair);
   std::unordered_map<std::uint64_t, std::uint32_t>().swap(numberOfKey);
   std::vector<std::uint32_t> sorted(keys_.size()), placeOf(keys_.size());
   std::iota(sorted.begin(), sorted.end(), 0u);
@@ -246,22 +254,27 @@ SuggestionIndex::SuggestionIndex(const std::vector<SuggestionCandidate>& candida
   ranks_.resize(keys_.size());
   for (std::uint32_t rank = 0; rank < byHolders.size(); ++rank) ranks_[byHolders[rank]] = rank;
 
-  // Each candidate under its first keys: the lists one after the other, in the order of the
-  // keys, each in the order of the positions.
+  // Each candidate under its first keys, its keys sorted by rank: the lists one after the
+  // other, in the order of the keys, each in the order of the positions.
+  for (std::uint32_t& number : keyNumbers) number = ranks_[number];
   std::vector<std::uint32_t> listStarts(keys_.size() + 1), prefixes(count);
   for (std::uint32_t position = 0; position < count; ++position) {
     auto first = keyNumbers.begin() + keyStarts[position];
     auto last = keyNumbers.begin() + keyStarts[position + 1];
-    std::sort(first, last, [&](std::uint32_t x, std::uint32_t y) { return ranks_[x] < ranks_[y]; });
+    std::sort(first, last);
     prefixes[position] = static_cast<std::uint32_t>(
         PrefixLength(lengths_[position], static_cast<std::size_t>(last - first), kThreshold));
-    for (auto key = first; key != first + prefixes[position]; ++key) ++listStarts[*key + 1];
+    for (auto rank = first; rank != first + prefixes[position]; ++rank) {
+      ++listStarts[byHolders[*rank] + 1];
+    }
   }
   std::partial_sum(listStarts.begin(), listStarts.end(), listStarts.begin());
   std::vector<std::uint32_t> lists(listStarts.back()), next(listStarts.begin(), listStarts.end() - 1);
   for (std::uint32_t position = 0; position < count; ++position) {
     auto first = keyNumbers.begin() + keyStarts[position];
-    for (auto key = first; key != first + prefixes[position]; ++key) lists[next[*key]++] = position;
+    for (auto rank = first; rank != first + prefixes[position]; ++rank) {
+      lists[next[byHolders[*rank]]++] = position;
+    }
   }
   // Each list as the differences of its ascending positions, 7 bits a byte with the high bit on
   // all bytes but a number's last: mostly one or two bytes instead of four.

@@ -165,7 +165,7 @@ std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage)
   std::vector<PoKey> keys;
   keys.reserve(crt.pairs.size());
   std::unordered_map<std::string_view, std::size_t> firstPairOfText;
-  std::unordered_set<std::string> used;
+  std::unordered_set<std::string_view> used;  // the ids in `keys`, which never grows past its room
   firstPairOfText.reserve(crt.pairs.size());
   used.reserve(crt.pairs.size());
   for (std::size_t i = 0; i < crt.pairs.size(); ++i) {
@@ -188,8 +188,8 @@ std::vector<PoKey> BuildPoKeys(const CrtDocument& crt, const CodePage& codePage)
         id = written + " #" + std::to_string(number);
       }
     }
-    used.insert(id);
     keys.push_back(PoKey{std::nullopt, std::move(id)});
+    used.insert(keys.back().id);
   }
   return keys;
 }

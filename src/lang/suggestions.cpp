@@ -461,9 +461,10 @@ std::string TabsAsCodes(std::string_view text) {
 
 PieceTranslations::PieceTranslations(const std::vector<Piece>& pieces) {
   for (const Piece& piece : pieces) {
-    if (!piece.text.empty() && !piece.translation.empty()) {
-      sorted_.emplace_back(TabsAsCodes(piece.text), piece.translation);
-    }
+    if (piece.text.empty() || piece.translation.empty()) continue;
+    std::string_view text = piece.text;
+    if (text.find('\t') != std::string_view::npos) text = tabsAsCodes_.emplace_back(TabsAsCodes(text));
+    sorted_.emplace_back(text, piece.translation);
   }
   std::stable_sort(sorted_.begin(), sorted_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -482,7 +483,7 @@ void PieceTranslations::PiecesStarting(std::string_view text,
     auto after = std::upper_bound(sorted_.begin(), sorted_.end(), head,
                                   [](std::string_view h, const auto& e) { return h < e.first; });
     if (after == sorted_.begin()) break;
-    const std::string& piece = std::prev(after)->first;
+    std::string_view piece = std::prev(after)->first;
     std::size_t common = static_cast<std::size_t>(
         std::mismatch(piece.begin(), piece.end(), head.begin(), head.end()).first - piece.begin());
     if (common == piece.size()) {
@@ -571,8 +572,9 @@ Suggester::Suggester(const std::vector<SuggestionCandidate>& candidates, std::si
     : candidates_(candidates), index_(LongOnes(candidates), queries) {
   for (std::size_t i = 0; i < candidates_.size(); ++i) {
     std::string loose = LooseForm(candidates_[i].characters);
-    if (!loose.empty()) byLooseForm_[loose].push_back(i);
+    if (!loose.empty()) byLooseForm_.emplace_back(std::hash<std::string>()(loose), i);
   }
+  std::sort(byLooseForm_.begin(), byLooseForm_.end());
 }
 
 void Suggester::Exclude(const std::vector<bool>& excluded) {
@@ -581,10 +583,15 @@ void Suggester::Exclude(const std::vector<bool>& excluded) {
 }
 
 std::optional<Suggestion> Suggester::Find(std::string_view query) {
-  auto same = byLooseForm_.find(LooseForm(query));
-  if (same != byLooseForm_.end()) {
+  const std::string loose = LooseForm(query);
+  if (!loose.empty()) {
     std::optional<Suggestion> best;
-    for (std::size_t i : same->second) {
+    std::size_t hash = std::hash<std::string>()(loose);
+    for (auto same = std::lower_bound(byLooseForm_.begin(), byLooseForm_.end(),
+                                      std::pair<std::size_t, std::size_t>(hash, 0));
+         same != byLooseForm_.end() && same->first == hash; ++same) {
+      std::size_t i = same->second;
+      if (LooseForm(candidates_[i].characters) != loose) continue;  // another with its hash
       std::size_t payload = candidates_[i].payload;
       if (payload < excluded_.size() && excluded_[payload]) continue;
       double ratio = SimilarityRatio(query, candidates_[i].characters);

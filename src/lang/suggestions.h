@@ -7,10 +7,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // 2*M / (|a| + |b|), where M is the length of a longest common subsequence of the two byte
@@ -111,7 +111,12 @@ class PieceTranslations {
     std::string_view translation;
   };
   // The translated texts that may be pieces; of two equal texts, the first one's translation.
+  // The texts and translations must outlive it.
   explicit PieceTranslations(const std::vector<Piece>& pieces);
+  PieceTranslations(const PieceTranslations&) = delete;  // its texts point into its own
+  PieceTranslations& operator=(const PieceTranslations&) = delete;
+  PieceTranslations(PieceTranslations&&) = default;
+  PieceTranslations& operator=(PieceTranslations&&) = default;
 
   // The translations of the pieces `text` is made of, joined: translated texts, one after the
   // other, and characters without a letter ('<13,10>', ' - '), which no scan collects and which
@@ -124,7 +129,8 @@ class PieceTranslations {
   // The pieces that `text` begins with, shortest first.
   void PiecesStarting(std::string_view text, std::vector<std::size_t>& found) const;
 
-  std::vector<std::pair<std::string, std::string_view>> sorted_;  // text, translation
+  std::vector<std::pair<std::string_view, std::string_view>> sorted_;  // text, translation
+  std::deque<std::string> tabsAsCodes_;  // the texts of sorted_ that hold a tab, <9> for it
 };
 
 // Texts of fewer letters than this are near only where they differ in letter case, accelerators,
@@ -155,7 +161,8 @@ class Suggester {
 
  private:
   std::vector<SuggestionCandidate> candidates_;
-  std::unordered_map<std::string, std::vector<std::size_t>> byLooseForm_;  // into candidates_
+  // The hashes of the candidates' loose forms, each with the candidate's number, in order.
+  std::vector<std::pair<std::size_t, std::size_t>> byLooseForm_;
   SuggestionIndex index_;       // of the candidates that are not short
   std::vector<bool> excluded_;  // per payload
 };

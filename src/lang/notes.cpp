@@ -216,7 +216,9 @@ TextUse DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
   if (!calls.empty()) {
     use = ArgumentUse(calls.back());
   } else {
-    use = StatementUse(code, std::min(code.find_first_not_of(" \t", start), quote), quote);
+    std::size_t first = start;
+    while (first < code.size() && IsBlank(code[first])) ++first;
+    use = StatementUse(code, first < code.size() ? std::min(first, quote) : quote, quote);
     // A literal on a line of its own after a line break: the attribute alone tells what it is.
     if (attribute.starts_with(use.described)) use.described.clear();
   }
@@ -230,7 +232,7 @@ TextUse DescribeUse(std::string_view code, std::size_t quote, bool tildePiece) {
 
 std::string ProgramMatterNote(std::string_view text) {
   if (LooksLikeSql(text)) return "looks like SQL: leave it unless users see it";
-  if (text.find_first_of(" \t") != std::string_view::npos) return {};
+  if (std::any_of(text.begin(), text.end(), IsBlank)) return {};
   for (std::size_t i = 1; i + 1 < text.size(); ++i) {
     if ((text[i] == '_' || text[i] == ':') && IsLetterOrDigit(text[i - 1]) &&
         IsLetterOrDigit(text[i + 1])) {

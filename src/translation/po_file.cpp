@@ -180,6 +180,7 @@ class PoReader {
     // A large file's entries are most of the memory an import takes: no room to spare.
     document_.entries.reserve(CountEntries(bytes));
     std::size_t number = 0;
+    holdsNul_ = bytes.find('\0') != std::string_view::npos;
     while (!bytes.empty()) ReadLine(TakeLine(bytes), ++number);
     EndEntry();
     if (header_) document_.header = header_->translation;
@@ -211,7 +212,7 @@ class PoReader {
   }
 
   void ReadLine(std::string_view line, std::size_t number) {
-    if (line.find('\0') != std::string_view::npos) {
+    if (holdsNul_ && line.find('\0') != std::string_view::npos) {
       // Read on as if the NUL were a blank, so that the lines after it are understood.
       Problem(number, "line holds a NUL byte");
       std::string readable(line);
@@ -238,9 +239,9 @@ class PoReader {
       if (ReadStrings(rest, number, value)) Append(std::move(value));
       return;
     }
-    std::size_t end = rest.find_first_of(" \t\"");
-    TakeKeyword(rest.substr(0, end), rest.substr(end == std::string_view::npos ? rest.size() : end),
-                number);
+    std::size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != '"') ++end;
+    TakeKeyword(rest.substr(0, end), rest.substr(end), number);
   }
 
   void TakeFlags(std::string_view flags) {
@@ -364,7 +365,8 @@ class PoReader {
     std::size_t at = 1;
     while (at < text.size() && text[at] != '"') {
       if (text[at] != '\\') {
-        std::size_t end = std::min(text.find_first_of("\"\\", at), text.size());
+        std::size_t end = at;
+        while (end < text.size() && text[end] != '"' && text[end] != '\\') ++end;
         value.append(text, at, end - at);
         at = end;
         continue;
@@ -499,6 +501,7 @@ class PoReader {
   }
 
   PoDocument document_;
+  bool holdsNul_ = false;  // whether any line does
   Entry current_;
   Target target_ = Target::kNone;
   bool pendingFuzzy_ = false;

@@ -63,7 +63,11 @@ void AppendUtf8(std::string& text, char32_t character) {
 std::size_t FindInvalidUtf8(std::string_view text) {
   std::size_t at = 0;
   while (at < text.size()) {
-    if (!DecodeUtf8(text, at)) return at;
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      ++at;  // ASCII, most of every text
+    } else if (!DecodeUtf8(text, at)) {
+      return at;
+    }
   }
   return std::string_view::npos;
 }

@@ -267,19 +267,6 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
       continue;
     }
     const std::string characters = FromDisplayForm(bytes);
-    if (std::string tooLong = LengthProblem(characters); !tooLong.empty()) {
-      // Only a translation that makes its pair too long for the group is refused: where the
-      // text is already longer, as quotex writes a long literal, the pair is no worse for it
-      // (check warns of both).
-      std::string text;
-      if (!codePage.FromUtf8(entry.id, text, bad) ||
-          FromDisplayForm(text).size() <= kMaxPstringLength) {
-        report(entry.translationLine, Severity::kError, std::move(tooLong));
-        continue;
-      }
-      report(entry.translationLine, Severity::kWarning, std::move(tooLong));
-    }
-    ++toTake;
 
     ImportTarget* target = nullptr;
     PairIndices pairs;
@@ -304,6 +291,25 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
         look(&ImportTarget::WithKey, ToDisplayForm(FromDisplayForm(entry.id)));
       }
     }
+
+    // A translation the file holds already is taken as it stands, without a word: an export
+    // and an import of it change nothing.
+    const CrtDocument& held = target == &current ? crt : obsolete;
+    bool unchanged = target != nullptr && pairs.front() < held.pairs.size() &&
+                     DecodeNotation(held.pairs[pairs.front()].translation) == characters;
+    if (std::string tooLong = LengthProblem(characters); !tooLong.empty() && !unchanged) {
+      // Only a translation that makes its pair too long for the group is refused: where the
+      // text is already longer, as quotex writes a long literal, the pair is no worse for it
+      // (check warns of both).
+      std::string text;
+      if (!codePage.FromUtf8(entry.id, text, bad) ||
+          FromDisplayForm(text).size() <= kMaxPstringLength) {
+        report(entry.translationLine, Severity::kError, std::move(tooLong));
+        continue;
+      }
+      report(entry.translationLine, Severity::kWarning, std::move(tooLong));
+    }
+    ++toTake;
 
     if (target == &current) {
       const CrtPair& pair = crt.pairs[pairs.front()];

@@ -103,7 +103,11 @@ TEST(PoExchangeTest, ExportsOneEntryPerText) {
 TEST(PoExchangeTest, ImportOfWhatWasExportedChangesNoByte) {
   // A text listed twice, the first time untranslated: the entry shows the second translation.
   const CrtDocument repeated = ReadCrt(Crt({{"Save", ""}, {"", ""}, {"Save", "Sichern"}}));
-  for (const CrtDocument* crt : {&kTranslated, &repeated}) {
+  // Translations a PSTRING cannot hold, made by hand in the file, for a short and a long text:
+  // taken again as they stand, without a word.
+  const CrtDocument tooLong = ReadCrt(Crt({{"Changed", "Ge<12,12>" + std::string(300, 'x')},
+                                           {std::string(300, 'y'), std::string(280, 'z')}}));
+  for (const CrtDocument* crt : {&kTranslated, &repeated, &tooLong}) {
     ImportResult result = Import(*crt, Export(*crt));
     EXPECT_EQ(Formatted(result.diagnostics), std::vector<std::string>{});
     EXPECT_EQ(result.taken, 0u);

@@ -312,9 +312,9 @@ ImportResult ImportPo(const CrtDocument& crt, const CrtDocument& obsolete, const
     ++toTake;
 
     if (target == &current) {
-      const CrtPair& pair = crt.pairs[pairs.front()];
-      if (DecodeNotation(pair.translation) != characters) {
-        for (std::string& warning : TranslationWarnings(DecodeNotation(pair.text), characters)) {
+      if (!unchanged) {
+        const std::string text = DecodeNotation(crt.pairs[pairs.front()].text);
+        for (std::string& warning : TranslationWarnings(text, characters)) {
           report(entry.translationLine, Severity::kWarning, std::move(warning));
         }
       }

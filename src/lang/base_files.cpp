@@ -68,6 +68,11 @@ bool ReadFileIfPresent(const std::string& name, std::string& bytes) {
   std::FILE* file = OpenToRead(name);
   if (file == nullptr) return false;
   bytes.clear();
+  // Room for the whole file at once: grown block by block, a file of megabytes is copied over
+  // and over. One byte more, for the read that finds the end.
+  std::error_code sizeError;
+  std::uintmax_t size = std::filesystem::file_size(name, sizeError);
+  if (!sizeError && size < bytes.max_size()) bytes.reserve(static_cast<std::size_t>(size) + 1);
   char block[65536];
   std::size_t got;
   while ((got = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, got);

@@ -171,7 +171,7 @@ void WarnOfMixedScripts(const CrtDocument& crt, const CodePage& codePage, const 
 
 // Whether the sources use a text as program matter.
 bool UsedAsProgramMatter(const std::string& text, const SourceUses& uses) {
-  auto found = uses.numbers.find(text);
+  auto found = uses.numbers.find(std::string_view(text));
   return found != uses.numbers.end() && !uses.texts[found->second].use.note.empty();
 }
 
@@ -188,7 +188,7 @@ void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
     std::string note = ProgramMatterNote(text);
-    auto found = uses.numbers.find(text);  // a text listed twice is one entry
+    auto found = uses.numbers.find(std::string_view(text));  // a text listed twice is one entry
     if (found == uses.numbers.end()) {
       entry.comments.push_back("not found in the sources");
     } else {
@@ -378,7 +378,7 @@ int RunExport(const ExportRequest& request) {
     header.creationDate = CurrentTime();
     BackgroundWork reading(readBase);
     try {
-      uses = ScanSourceUses(request.sources, files, &broken);
+      ScanSourceUses(request.sources, files, uses, &broken);
     } catch (const ScanStopped&) {
     } catch (...) {
       scanError = std::current_exception();

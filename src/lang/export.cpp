@@ -171,7 +171,7 @@ void WarnOfMixedScripts(const CrtDocument& crt, const CodePage& codePage, const 
 
 // Whether the sources use a text as program matter.
 bool UsedAsProgramMatter(const std::string& text, const SourceUses& uses) {
-  auto found = uses.numbers.find(std::string_view(text));
+  auto found = uses.numbers.find(text);
   return found != uses.numbers.end() && !uses.texts[found->second].use.note.empty();
 }
 
@@ -180,24 +180,15 @@ bool IsProgramMatter(const std::string& text, const SourceUses& uses) {
   return !ProgramMatterNote(text).empty() || UsedAsProgramMatter(text, uses);
 }
 
-// The note each entry's text gets for looking like program matter (ProgramMatterNote).
-std::vector<std::string> LooksOfEntries(const ExportedEntries& exported, const CrtDocument& crt) {
-  std::vector<std::string> looks;
-  looks.reserve(exported.entries.size());
-  for (std::size_t pair : exported.firstPairs)
-    looks.push_back(ProgramMatterNote(crt.pairs[pair].text));
-  return looks;
-}
-
 // Tells each entry where its text is used and what it is there, or that the sources no longer
-// use it; and notes a text that looks like program matter (`looks`, by entry), or is used as such.
+// use it; and notes a text that looks like program matter, or is used as such.
 void AddUses(ExportedEntries& exported, const CrtDocument& crt, const SourceUses& uses,
-             std::vector<std::string> looks, const CodePage& codePage) {
+             const CodePage& codePage) {
   for (std::size_t i = 0; i < exported.entries.size(); ++i) {
     PoEntry& entry = exported.entries[i];
     const std::string& text = crt.pairs[exported.firstPairs[i]].text;
-    std::string note = std::move(looks[i]);
-    auto found = uses.numbers.find(std::string_view(text));  // a text listed twice is one entry
+    std::string note = ProgramMatterNote(text);
+    auto found = uses.numbers.find(text);  // a text listed twice is one entry
     if (found == uses.numbers.end()) {
       entry.comments.push_back("not found in the sources");
     } else {
@@ -344,13 +335,12 @@ int RunExport(const ExportRequest& request) {
   // first.
   CrtDocument crt;
   ExportedEntries exported;
-  std::optional<PoDocument> replaced;  // the PO file already there, where it may lose some
+  std::optional<PoDocument> replaced;  // the PO file already there
   std::exception_ptr crtError;         // the CRT file could not be read
   std::exception_ptr poError;          // nor the PO file already there
   // What suggestions are made of; none when a file of them cannot be taken, which is then told
   // in its place, after the scan.
   std::optional<SuggestionSources> suggestions;
-  std::vector<std::string> looks;  // with --sources: of each entry, LooksOfEntries
   std::atomic<bool> broken = false;
   auto readBase = [&] {
     try {
@@ -365,14 +355,8 @@ int RunExport(const ExportRequest& request) {
       broken = true;
       return;
     }
-    if (!request.sources.empty()) looks = LooksOfEntries(exported, crt);
     try {
       replaced = ReadPoToReplace(poName);
-      // Suggestions fill only entries without a translation, and mark them fuzzy: the entries as
-      // read tell already whether the old file holds a translation the new one would lose.
-      if (replaced && FindLostTranslations(*replaced, exported.entries, {}).count == 0) {
-        replaced.reset();
-      }
     } catch (...) {
       poError = std::current_exception();
     }
@@ -394,7 +378,7 @@ int RunExport(const ExportRequest& request) {
     header.creationDate = CurrentTime();
     BackgroundWork reading(readBase);
     try {
-      ScanSourceUses(request.sources, files, uses, &broken);
+      uses = ScanSourceUses(request.sources, files, &broken);
     } catch (const ScanStopped&) {
     } catch (...) {
       scanError = std::current_exception();
@@ -414,7 +398,7 @@ int RunExport(const ExportRequest& request) {
   header.generator = request.generator;
   header.codePage = codePage.Name();
   if (!request.sources.empty()) {
-    AddUses(exported, crt, uses, std::move(looks), codePage);
+    AddUses(exported, crt, uses, codePage);
     for (const std::string& file : uses.files) {
       header.referenceFiles.push_back(PoName(file, codePage));
     }

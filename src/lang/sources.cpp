@@ -74,7 +74,7 @@ struct ContinuedText {
 // as slow as update on the benchmark's 256 MB.
 class UsesCollector : public ScanObserver {
  public:
-  UsesCollector(SourceUses& uses, const std::atomic<bool>* stop) : uses_(uses), stop_(stop) {}
+  explicit UsesCollector(const std::atomic<bool>* stop) : stop_(stop) {}
 
   bool NeedsLines() const override { return true; }
 
@@ -98,8 +98,7 @@ class UsesCollector : public ScanObserver {
         static_cast<std::uint32_t>(std::min<std::size_t>(place.line, UINT32_MAX))});
   }
 
-  // Puts each text's places together in `uses`.
-  void Take() {
+  SourceUses Take() {
     // The places of each text together, in scan order: a counting sort by text.
     std::vector<std::size_t> starts(uses_.texts.size() + 1);
     for (const Place& place : places_) ++starts[place.text + 1];
@@ -115,6 +114,7 @@ class UsesCollector : public ScanObserver {
       auto last = uses_.places.begin() + static_cast<std::ptrdiff_t>(starts[text + 1]);
       uses_.texts[text].references = std::span(first, std::unique(first, last));
     }
+    return std::move(uses_);  // the views stay valid: the vector moves, not its places
   }
 
   const std::vector<ContinuedText>& Continued() const { return continued_; }
@@ -144,8 +144,8 @@ class UsesCollector : public ScanObserver {
     return found->second;
   }
 
-  SourceUses& uses_;
   const std::atomic<bool>* stop_;
+  SourceUses uses_;
   std::vector<Place> places_;             // every place, in scan order
   std::vector<ContinuedText> continued_;  // in scan order
 };
@@ -298,18 +298,19 @@ std::vector<std::string> SourceFiles(const std::string& mask, const BaseFiles& f
   return names;
 }
 
-void ScanSourceUses(const std::string& mask, const BaseFiles& files, SourceUses& uses,
-                    const std::atomic<bool>* stop) {
-  UsesCollector collector(uses, stop);
+SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
+                          const std::atomic<bool>* stop) {
+  UsesCollector collector(stop);
   std::size_t leftOut = 0;
   std::vector<std::string> openNames;
   {
     Observing observing(collector);
     leftOut = ScanSources(mask, files, &openNames);
   }
-  collector.Take();
+  SourceUses uses = collector.Take();
   DescribeInStatements(uses, openNames, collector.Continued());
   uses.leftOut = leftOut;
+  return uses;
 }
 
 std::string LeftOutOfScan(std::size_t leftOut) {

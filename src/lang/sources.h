@@ -5,8 +5,6 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
-#include <memory>
-#include <memory_resource>
 #include <span>
 #include <string>
 #include <string_view>
@@ -51,20 +49,9 @@ struct TextHash {
 };
 
 struct SourceUses {
-  SourceUses() = default;
-  SourceUses(const SourceUses&) = delete;  // `numbers` keeps to its memory, `texts` view `places`
-  SourceUses& operator=(const SourceUses&) = delete;
-
   std::vector<std::string> files;  // the sources scanned, as the search found them
-  // The texts found, as the CRT file holds them, numbered in the order they first come; looked
-  // up by a view. The map's entries and their texts lie side by side in memory of their own:
-  // each occurrence of a text is looked up, and apart, where the heap puts them, an entry and
-  // its text cost a cache miss more (the scan of bench's application of 12.7 MB took a sixth
-  // longer).
-  std::unique_ptr<std::pmr::monotonic_buffer_resource> memory =
-      std::make_unique<std::pmr::monotonic_buffer_resource>();
-  std::pmr::unordered_map<std::pmr::string, std::size_t, TextHash, std::equal_to<>> numbers{
-      memory.get()};
+  // The texts found, as the CRT file holds them, numbered in the order they first come.
+  std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> numbers;
   std::vector<TextUses> texts;      // by their number
   std::vector<PoReference> places;  // every text's references, one after the other
   std::size_t leftOut = 0;          // entries the scan passed over (see ScanSources)
@@ -73,8 +60,8 @@ struct SourceUses {
 // Raised by ScanSourceUses when it was told to stop.
 struct ScanStopped {};
 
-// Scans the sources as ScanSources does, and tells in `uses` (empty before) for each text where
-// the scan accepts it; the catalogue is left as it is. Raises ScanStopped when `stop` is set as a
-// file is about to be scanned.
-void ScanSourceUses(const std::string& mask, const BaseFiles& files, SourceUses& uses,
-                    const std::atomic<bool>* stop = nullptr);
+// Scans the sources as ScanSources does, and tells for each text where the scan accepts it;
+// the catalogue is left as it is. Raises ScanStopped when `stop` is set as a file is about to be
+// scanned.
+SourceUses ScanSourceUses(const std::string& mask, const BaseFiles& files,
+                          const std::atomic<bool>* stop = nullptr);

@@ -122,7 +122,7 @@ int RunPseudo(const PseudoRequest& request) {
   SourceUses uses;
   if (!request.sources.empty()) {
     Settings.messagesOnly = request.messagesOnly;
-    ScanSourceUses(request.sources, from, uses);
+    uses = ScanSourceUses(request.sources, from);
   }
   PseudoTranslator translator(codePage, request.expandPercent);
   std::vector<CrtPair> pairs = crt.pairs;
@@ -130,7 +130,7 @@ int RunPseudo(const PseudoRequest& request) {
   for (CrtPair& pair : pairs) {
     // Program matter stays as it is: the program needs it unchanged. It is what export notes so:
     // a text that looks like it, or that the sources use as such where they first use it.
-    auto used = uses.numbers.find(std::string_view(pair.text));
+    auto used = uses.numbers.find(pair.text);
     bool programMatter = !ProgramMatterNote(pair.text).empty() ||
                          (used != uses.numbers.end() && !uses.texts[used->second].use.note.empty());
     pair.translation = programMatter ? std::string() : translator.Translate(pair.text);
